@@ -59,6 +59,18 @@ void Engine::SendStopRequest() {
 void Engine::Halt() {
   view_.exchangeFlag->Checked = false;
   DisarmTimeout();
+  if (settleTask_) loop_.cancel(settleTask_);
+  settleTask_ = 0;
+}
+
+void Engine::ResendAfterSettling() {
+  DisarmTimeout();
+  ++Resent;
+  settleTask_ = loop_.schedule(kSettleMs, [this] {
+    settleTask_ = 0;
+    OutValue = devlink::FloatBits(store_.FillerValues[RecordPos]);
+    platform::RunHandler([this] { SendAndWatch(); });
+  });
 }
 
 std::uint32_t Engine::RequestData() const {
@@ -87,7 +99,7 @@ void Engine::SendAndWatch() {
 }
 
 void Engine::ApplicationEvents1Idle() {
-  if (!Running()) return;
+  if (!Running() || settleTask_) return;
   if (port_.InBufferCount() == devlink::kFrameSize) TakeReply();
   if (Running()) CheckTimeout();
 }
@@ -109,8 +121,8 @@ void Engine::TakeReply() {
     // A corrupted reply is never taken as the record: the same position is asked for again,
     // and a run of them ends the operation like a run of time-outs.
     view_.status->Panels[0] = texts::kBadChecksum;
-    if (++TimeoutCount >= rules_.giveUpAfter) return GiveUp();
-    ++Resent;
+    if (++TimeoutCount >= rules_.giveUpAfter) return Fail(texts::kNoLink);
+    return ResendAfterSettling();
   }
   OutValue = devlink::FloatBits(store_.FillerValues[RecordPos]);
   SendAndWatch();
@@ -140,15 +152,16 @@ void Engine::CheckTimeout() {
   if (elapsed * 1000 <= static_cast<std::int64_t>(rules_.timeoutUnits) * 864) return;
   ++TimeoutCount;
   view_.status->Panels[0] = texts::kTimeout + std::to_string(TimeoutCount);
-  if (TimeoutCount >= rules_.giveUpAfter) return GiveUp();
+  if (TimeoutCount >= rules_.giveUpAfter) return Fail(texts::kNoLink);
   ++Resent;
   SendAndWatch();
 }
 
-void Engine::GiveUp() {
+void Engine::Fail(const std::string& status) {
+  const bool wasRunning = Running();
   Halt();
-  view_.status->Panels[0] = texts::kNoLink;
-  if (OnRunEnded) OnRunEnded(false);
+  view_.status->Panels[0] = status;
+  if (wasRunning && OnRunEnded) OnRunEnded(false);
 }
 
 void Engine::ArmTimeout() {

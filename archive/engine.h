@@ -69,6 +69,8 @@ class Engine {
   void SendStopRequest();
   // Turns the exchange off; no reply is looked at afterwards and no time-out runs.
   void Halt();
+  // Ends a running operation as failed with a status text (the link is gone).
+  void Fail(const std::string& status);
   bool Running() const;
 
   // The receiver: runs on arrived bytes and on the time-out of the outstanding request.
@@ -92,9 +94,9 @@ class Engine {
   void TakeReply();
   void Complete();
   void CheckTimeout();
-  void GiveUp();
   void ArmTimeout();
   void DisarmTimeout();
+  void ResendAfterSettling();
   std::int64_t ThresholdMs() const;
   std::uint32_t RequestData() const;
 
@@ -106,6 +108,11 @@ class Engine {
   std::map<std::uint8_t, std::function<void()>> followUps_;
   std::int64_t lastRequestMs_ = 0;
   platform::TaskId timeoutTask_ = 0;
+  platform::TaskId settleTask_ = 0;  // a re-send waiting for the line to go quiet
 };
+
+// After a bad reply the line is left to go quiet this long before the request is sent again,
+// so that the tail of a surplus or misaligned reply is discarded, not taken for the next one.
+constexpr std::int64_t kSettleMs = 50;
 
 }  // namespace archive

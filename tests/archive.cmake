@@ -1,0 +1,1 @@
+tm_test(archive_engine_tests archive_engine_test.cpp LIBS tm_archive tm_platform_virtual)
