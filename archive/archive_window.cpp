@@ -203,8 +203,8 @@ void ArchiveWindow::ConnectHandlers() {
   Timer2.OnTimer = [this] { Timer2Timer(); };
   MSComm1.OnBytesArrived = [this] { RunHandler([this] { engine.ApplicationEvents1Idle(); }); };
   MSComm1.OnLost = [this](const std::string& message) {
-    engine.Fail("Порт потерян");
     RunHandler([&] { throw PortError(message); });
+    engine.Fail("Порт потерян");
   };
   engine.SetFollowUp(kReadClock, [this] { Button8->Click(); });
   engine.SetFollowUp(kReadParams, [this] { Button4->Click(); });
