@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
+#include <optional>
 
 #include "platform/text.h"
 
@@ -14,6 +16,40 @@ constexpr char kBarMark = '\xC6';  // "Ж" in Windows-1251
 void AppendAligned(std::string& line, std::string_view text, int width) {
   if (static_cast<int>(text.size()) < width) line.append(width - text.size(), ' ');
   line.append(text);
+}
+
+constexpr double kDecimalScales[] = {1, 10, 100, 1000};
+
+// magnitude x 10^decimals rounded to the nearest whole number, when the product in double
+// precision decides it. Below 2^52 every half is a double, and rounding the exact product to a
+// double never carries it across one; only a product that lands exactly on a half may come from
+// either side. That case, and larger numbers, are left (nullopt) to the general conversion.
+std::optional<std::uint64_t> ScaledWhole(double magnitude, int decimals) {
+  if (decimals < 0 || decimals >= static_cast<int>(std::size(kDecimalScales))) return std::nullopt;
+  const double scaled = magnitude * kDecimalScales[decimals];
+  if (!(scaled < 0x1p52)) return std::nullopt;
+  const double whole = std::floor(scaled);
+  const double fraction = scaled - whole;
+  if (fraction == 0.5) return std::nullopt;
+  return static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+}
+
+// The digits of whole / 10^decimals in fixed point, written backwards ending at `end`.
+char* WriteFixed(std::uint64_t whole, int decimals, char* end) {
+  char* begin = end;
+  for (int i = 0; i < decimals; ++i, whole /= 10) *--begin = static_cast<char>('0' + whole % 10);
+  if (decimals > 0) *--begin = '.';
+  do {
+    *--begin = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  return begin;
+}
+
+// A number below 100 right-aligned in two characters.
+void AppendTwoDigits(std::string& line, unsigned value) {
+  line += value < 10 ? ' ' : static_cast<char>('0' + value / 10);
+  line += static_cast<char>('0' + value % 10);
 }
 
 struct DateParts {
@@ -51,9 +87,16 @@ void AppendInteger(std::string& line, std::uint32_t value, int width) {
 void AppendReal(std::string& line, double value, int width, int decimals) {
   // Room for the widest finite double in fixed notation: sign, 309 digits, point, decimals.
   char digits[330];
-  const auto end =
-      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals).ptr;
-  AppendAligned(line, std::string_view(digits, end - digits), width);
+  char* end = digits + sizeof digits;
+  char* begin;
+  if (const auto whole = ScaledWhole(std::fabs(value), decimals)) {
+    begin = WriteFixed(*whole, decimals, end);
+    if (std::signbit(value)) *--begin = '-';
+  } else {
+    begin = digits;
+    end = std::to_chars(digits, end, value, std::chars_format::fixed, decimals).ptr;
+  }
+  AppendAligned(line, std::string_view(begin, end - begin), width);
 }
 
 unsigned HourOf(std::uint32_t stamp) { return SplitStamp(stamp).hour; }
@@ -62,11 +105,11 @@ void AppendHourPrefix(std::string& line, std::uint32_t stamp) {
   const auto date = SplitStamp(stamp);
   AppendInteger(line, date.year, 4);
   line += '.';
-  AppendInteger(line, date.month, 2);
+  AppendTwoDigits(line, date.month);
   line += '.';
-  AppendInteger(line, date.day, 2);
+  AppendTwoDigits(line, date.day);
   line += ' ';
-  AppendInteger(line, date.hour, 2);
+  AppendTwoDigits(line, date.hour);
   line += ":00";
 }
 
@@ -74,7 +117,7 @@ void AppendMonthPrefix(std::string& line, std::uint32_t stamp) {
   const auto date = SplitStamp(stamp);
   AppendInteger(line, date.year, 4);
   line += '.';
-  AppendInteger(line, date.month, 2);
+  AppendTwoDigits(line, date.month);
   line += " 00:00";
 }
 

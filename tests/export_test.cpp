@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <functional>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -394,6 +397,39 @@ TEST(Fields, RealAndIntegerFields) {
     AppendInteger(line, c.value, c.width);
     EXPECT_EQ(line, c.expected) << c.value;
   }
+}
+
+TEST(Fields, RealFieldsMatchTheExactDecimalConversion) {
+  // Readings, increments and operating times of every point code, exact and near halves, and
+  // numbers past the fast range: each must print as the correctly rounded conversion does.
+  std::vector<double> values;
+  std::mt19937_64 random(517);
+  const double factors[] = {0.001, 0.01, 0.1, 1, 10};
+  for (int i = 0; i < 5000; ++i) {
+    const auto raw = static_cast<std::uint32_t>(random());
+    const auto other = static_cast<std::uint32_t>(random());
+    const double factor = factors[i % 5];
+    values.push_back(raw * factor);
+    values.push_back(raw * factor - other * factor);
+    values.push_back(raw / 100.0 - other / 100.0);
+    values.push_back(raw % 100000 / 100.0);
+  }
+  for (int decimals = 0; decimals <= 3; ++decimals)
+    for (const double half : {0.5, 1.5, 2.5, 1234.5, 1e9 + 0.5}) {
+      const double tie = half / std::pow(10.0, decimals);
+      values.insert(values.end(), {tie, -tie, std::nextafter(tie, 0.0), std::nextafter(tie, 1e300)});
+    }
+  values.insert(values.end(), {0.0, -0.0, 0x1p52 / 1000 - 0.5, 0x1p52, 1.8446744073709552e19, 1e300});
+  for (const double value : values)
+    for (int decimals = 0; decimals <= 3; ++decimals) {
+      char digits[400];
+      const auto end =
+          std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals)
+              .ptr;
+      std::string line;
+      AppendReal(line, value, 0, decimals);
+      ASSERT_EQ(line, std::string(digits, end)) << value << " with " << decimals;
+    }
 }
 
 TEST(Fields, DatePrefixes) {
