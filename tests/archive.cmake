@@ -1,1 +1,3 @@
 tm_test(archive_engine_tests archive_engine_test.cpp LIBS tm_archive tm_platform_virtual)
+tm_test(arcread_tests arcread_test.cpp LIBS tm_arcread_form tm_sim)
+tm_test(parameter_sheet_tests parameter_sheet_test.cpp LIBS tm_archive)
