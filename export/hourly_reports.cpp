@@ -16,6 +16,7 @@ constexpr std::size_t kPointCode1Word = 52;
 constexpr std::size_t kPointCode2Word = 53;
 constexpr std::uint32_t kHours = 24;
 
+// A day block with its CR LFs: column line, 24 hour rows, operating times, ">".
 constexpr std::size_t kDayBlockBytes = 43 + kHours * 47 + 45 + 3;
 
 // The day's 24 hour rows, each also collected into the table.
@@ -39,8 +40,8 @@ void AppendHourRows(std::string& text, Slot slot, bool codeIsFactor, ExportTable
 }
 
 void AppendOperatingTimes(std::string& text, Slot slot) {
-  static const std::string label1 = platform::ToCp1251("Время наработки T1=");
-  text += label1;
+  static const std::string label = platform::ToCp1251("Время наработки T1=");
+  text += label;
   AppendReal(text, slot[kT1Word] / 100.0, 10, 1);
   text += " T2=";
   AppendReal(text, slot[kT2Word] / 100.0, 10, 1);
