@@ -1,5 +1,6 @@
 #include "export/fields.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -19,6 +20,35 @@ void AppendAligned(std::string& line, std::string_view text, int width) {
 }
 
 constexpr double kDecimalScales[] = {1, 10, 100, 1000};
+
+// Room for any finite double in fixed notation with a few decimals: sign, 309 digits, point.
+constexpr std::size_t kMaxFixedDigits = 330;
+
+// The value in fixed point with `decimals` decimals, rounded from its exact binary value,
+// a half away from zero as reports round. Slow: for halves and numbers past the fast path.
+std::string RoundedHalfAway(double value, int decimals) {
+  // Every double's exact decimal expansion has at most 1074 fraction digits.
+  static thread_local char exact[kMaxFixedDigits + 1100];
+  const char* end =
+      std::to_chars(exact, exact + sizeof exact, value, std::chars_format::fixed, 1074).ptr;
+  const std::string_view all(exact, static_cast<std::size_t>(end - exact));
+  const std::size_t point = all.find('.');
+  std::string kept(all.substr(0, point + (decimals > 0 ? 1 + decimals : 0)));
+  const std::string_view rest = all.substr(point + 1 + decimals);
+  if (!rest.empty() && rest[0] >= '5') {
+    // Carry one unit of the last kept digit into the digits before it.
+    std::size_t i = kept.size();
+    while (i > 0) {
+      char& c = kept[--i];
+      if (c == '.') continue;
+      if (c == '-') { ++i; break; }
+      if (c != '9') { ++c; i = std::string::npos; break; }
+      c = '0';
+    }
+    if (i != std::string::npos) kept.insert(i, 1, '1');
+  }
+  return kept;
+}
 
 // magnitude x 10^decimals rounded to the nearest whole number, when the product in double
 // precision decides it. Below 2^52 every half is a double, and rounding the exact product to a
@@ -85,16 +115,16 @@ void AppendInteger(std::string& line, std::uint32_t value, int width) {
 }
 
 void AppendReal(std::string& line, double value, int width, int decimals) {
-  // Room for the widest finite double in fixed notation: sign, 309 digits, point, decimals.
-  char digits[330];
+  char digits[kMaxFixedDigits];
   char* end = digits + sizeof digits;
   char* begin;
   if (const auto whole = ScaledWhole(std::fabs(value), decimals)) {
     begin = WriteFixed(*whole, decimals, end);
     if (std::signbit(value)) *--begin = '-';
   } else {
+    const std::string exact = RoundedHalfAway(value, decimals);
     begin = digits;
-    end = std::to_chars(digits, end, value, std::chars_format::fixed, decimals).ptr;
+    end = std::copy(exact.begin(), exact.end(), digits);
   }
   AppendAligned(line, std::string_view(begin, end - begin), width);
 }

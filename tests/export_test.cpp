@@ -399,9 +399,35 @@ TEST(Fields, RealAndIntegerFields) {
   }
 }
 
+namespace {
+
+// Whether the exact value of `v` lies halfway between two numbers of `decimals` decimals.
+bool IsExactHalf(double v, int decimals) {
+  static char exact[1500];
+  const auto end = std::to_chars(exact, exact + sizeof exact, v, std::chars_format::fixed, 1074).ptr;
+  const std::string_view s(exact, static_cast<std::size_t>(end - exact));
+  const std::string_view rest = s.substr(s.find('.') + 1 + decimals);
+  return rest[0] == '5' && rest.find_first_not_of('0', 1) == std::string_view::npos;
+}
+
+}  // namespace
+
+TEST(Fields, RealFieldsRoundAHalfAwayFromZero) {
+  const struct { double v; int decimals; const char* text; } cases[] = {
+      {1.25, 1, "1.3"}, {-1.25, 1, "-1.3"}, {1.75, 1, "1.8"}, {0.125, 2, "0.13"},
+      {2.5, 0, "3"}, {9.995, 2, "9.99"},  // 9.995 is a little below the half as a double
+      {99.95, 1, "100.0"}, {-0.0625, 3, "-0.063"}, {1234.5, 0, "1235"}};
+  for (const auto& c : cases) {
+    std::string line;
+    AppendReal(line, c.v, 0, c.decimals);
+    EXPECT_EQ(line, c.text) << c.v;
+  }
+}
+
 TEST(Fields, RealFieldsMatchTheExactDecimalConversion) {
   // Readings, increments and operating times of every point code, exact and near halves, and
-  // numbers past the fast range: each must print as the correctly rounded conversion does.
+  // numbers past the fast range: each must print as the correctly rounded conversion does,
+  // with exact halves going away from zero.
   std::vector<double> values;
   std::mt19937_64 random(517);
   const double factors[] = {0.001, 0.01, 0.1, 1, 10};
@@ -423,8 +449,11 @@ TEST(Fields, RealFieldsMatchTheExactDecimalConversion) {
   for (const double value : values)
     for (int decimals = 0; decimals <= 3; ++decimals) {
       char digits[400];
+      const double away = IsExactHalf(value, decimals)
+                              ? std::nextafter(value, std::copysign(1e300, value))
+                              : value;
       const auto end =
-          std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals)
+          std::to_chars(digits, digits + sizeof digits, away, std::chars_format::fixed, decimals)
               .ptr;
       std::string line;
       AppendReal(line, value, 0, decimals);
