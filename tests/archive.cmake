@@ -1,3 +1,5 @@
 tm_test(archive_engine_tests archive_engine_test.cpp LIBS tm_archive tm_platform_virtual)
 tm_test(arcread_tests arcread_test.cpp LIBS tm_arcread_form tm_sim)
 tm_test(parameter_sheet_tests parameter_sheet_test.cpp LIBS tm_archive)
+tm_test(arcread_e2e_tests arcread_e2e_test.cpp LIBS tm_e2e_support tm_export tm_sim_pty)
+add_dependencies(arcread_e2e_tests arcread tm517sim)
