@@ -28,6 +28,12 @@ namespace {
 constexpr int kStatusBarHeight = 22;
 
 Font GroupFont() { return {"Arial", 13, colors::Navy, true}; }
+
+// A colour of the control's own, not its parent's.
+void Paint(Control* c, Color color) {
+  c->Color = color;
+  c->ParentColor = false;
+}
 Font ButtonFont() { return {"Arial", 13, colors::Navy}; }
 
 }  // namespace
@@ -88,7 +94,7 @@ EngineView ArchiveWindow::BuildControls(const WindowTraits& traits) {
   ComboBox1 = add<ComboBox>("ComboBox1", GroupBox16);
   ComboBox1->Items = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
   ComboBox1->Text = "1";
-  for (auto* c : {ComboBox10, ComboBox11, ComboBox1}) c->Color = colors::Info;
+  for (auto* c : {ComboBox10, ComboBox11, ComboBox1}) Paint(c, colors::Info);
 
   GroupBox3 = add<GroupBox>("GroupBox3", Panel1);
   GroupBox3->Caption = "Время:";
@@ -99,7 +105,7 @@ EngineView ArchiveWindow::BuildControls(const WindowTraits& traits) {
   Button10->Font.underline = true;
   Label70 = add<Label>("Label70", GroupBox3);
   Label70->Font = {"Arial", 16, colors::Red, true};
-  Label70->Color = colors::Maroon;
+  Paint(Label70, colors::Maroon);
   Label70->Transparent = false;
 
   GroupBox1 = add<GroupBox>("GroupBox1", Panel1);
@@ -126,9 +132,12 @@ EngineView ArchiveWindow::BuildControls(const WindowTraits& traits) {
   Button1->Caption = "Считать параметры прибора";
   Memo1 = add<Memo>("Memo1", Panel1);
   Memo1->Font = {"Courier New", 11};
-  Memo1->Color = colors::White;
+  Paint(Memo1, colors::White);
 
-  for (auto* g : {GroupBox16, GroupBox3, GroupBox1, GroupBox2}) g->Font = GroupFont();
+  for (auto* g : {GroupBox16, GroupBox3, GroupBox1, GroupBox2}) {
+    g->Font = GroupFont();
+    Paint(g, colors::Silver);
+  }
   for (auto* b : {Button7, Button10, Button5, Button6, Button1, Button11}) {
     if (b != Button5 && b != Button10) b->Font = ButtonFont();
     b->Enabled = false;
