@@ -61,13 +61,13 @@ class MonitorTest : public ::testing::Test {
   }
 
   static void Press(Button& b) { RunHandler([&b] { b.Click(); }); }
-  // Presses Start and lets 15 ms pass, so that Ticks(n) ends 15 ms after a tick: its request
-  // answered and the reply read, the next tick still to come.
+  // Presses Start and lets 15 ms pass, so that Ticks(n) at the 500 ms period ends 15 ms after
+  // a tick: its request answered and the reply read, the next tick still to come.
   void Start() {
     Press(*form.Button2);
     loop.runFor(15);
   }
-  void Ticks(int n, int periodMs = 500) { loop.runFor(static_cast<std::int64_t>(periodMs) * n); }
+  void Ticks(int n) { loop.runFor(500 * n); }
   std::string Panel(int i) const { return form.StatusBar1->Panels[static_cast<std::size_t>(i)]; }
   const monitor::PollState& Poll() const { return form.Poll.State(); }
   std::vector<std::string> DisplayTexts() const {
@@ -123,7 +123,8 @@ TEST_F(MonitorTest, StartSendsTheStopFrameThenOneRequestPerTick) {
 
   Ticks(13);
   std::vector<std::string> expected = {line.writes()[0], "#012B6\r"};
-  for (char command : std::string("3456789AB012")) expected.push_back(devlink::AsciiRequest(1, command));
+  for (char command : std::string("3456789AB012"))
+    expected.push_back(devlink::AsciiRequest(1, command));
   EXPECT_EQ(line.writes(), expected);
 }
 

@@ -1,6 +1,7 @@
 #include "apps/linkmon/linkmon_form.h"
 
 #include <initializer_list>
+#include <utility>
 
 namespace linkmon {
 namespace {
