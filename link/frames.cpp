@@ -1,5 +1,6 @@
 #include "link/frames.h"
 
+#include <charconv>
 #include <cstring>
 
 namespace devlink {
@@ -41,7 +42,7 @@ std::optional<double> ParseCommaNumber(std::string_view text) {
   while (b < e && text[b] == ' ') ++b;
   while (e > b && text[e - 1] == ' ') --e;
   std::string_view t = text.substr(b, e - b);
-  std::string c_locale;  // the same number with "." for strtod
+  std::string c_locale;  // the same number with ".", for a locale-free conversion
   std::size_t i = 0;
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) c_locale += t[i++];
   bool digits = false, comma = false;
@@ -62,7 +63,12 @@ std::optional<double> ParseCommaNumber(std::string_view text) {
     if (!expDigits) return std::nullopt;
   }
   if (i != t.size()) return std::nullopt;
-  return std::strtod(c_locale.c_str(), nullptr);
+  double value = 0;
+  const char* first = c_locale.data();
+  if (*first == '+') ++first;  // from_chars takes no plus sign
+  const auto [end, ec] = std::from_chars(first, c_locale.data() + c_locale.size(), value);
+  if (ec != std::errc() || end != c_locale.data() + c_locale.size()) return std::nullopt;  // 1E999
+  return value;
 }
 
 std::uint8_t FrameChecksum(const Frame& f) {

@@ -68,7 +68,8 @@ void MSComm::SetPortOpen(bool open) {
     device_.reset();
     return;
   }
-  if (device_) throw PortError("Порт " + CommPort + " уже открыт");
+  if (device_ && device_->isOpen()) throw PortError("Порт " + CommPort + " уже открыт");
+  device_.reset();  // a device lost earlier
   const LineSettings settings = ParseLineSettings(Settings);
   auto device = factory_(CommPort);
   device->onBytesArrived = [this] {

@@ -45,6 +45,8 @@ TEST(AsciiReply, ValueTextAndParse) {
       {">  1,2,3   ", false, std::nullopt},
       {">  1E      ", false, std::nullopt},
       {">  abc     ", false, std::nullopt},
+      {">1E999    ", false, std::nullopt},  // out of range is not a number
+      {">  1,      ", false, 1.0},
       {">          ", false, std::nullopt},
   };
   for (const auto& c : cases) {

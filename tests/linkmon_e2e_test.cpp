@@ -41,8 +41,9 @@ class LinkmonTest : public ::testing::Test {
     static char name[] = "linkmon_e2e_tests";
     static char* argv[] = {name, nullptr};
     if (!QApplication::instance()) {
-      static QApplication app(argc, argv);
-      platform::PrepareWindowApplication(app);
+      // Lives until the process ends: destroying it among the static objects crashes at exit.
+      auto* app = new QApplication(argc, argv);
+      platform::PrepareWindowApplication(*app);
     }
   }
 };

@@ -129,7 +129,7 @@ std::string Args::value(const std::string& option) {
 }
 
 int ReportUsage(const std::string& program, const std::string& message) {
-  std::cerr << program << ": " << message << "\nСправка: " << program << " --help" << std::endl;
+  std::cerr << program << ": " << message << " (справка: " << program << " --help)" << std::endl;
   return kExitUsage;
 }
 
