@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <stdexcept>
 
 #include "platform/clock.h"
@@ -71,7 +72,6 @@ struct DemoForm : Form {
     GroupBox1 = add<GroupBox>("GroupBox1", Panel1);
     GroupBox1->Caption = "Параметры связи";
     GroupBox1->Font = Bold(colors::Navy);
-    GroupBox1->ParentColor = false;
     GroupBox1->SetBounds(16, 14, 236, 132);
     // Created after the group, yet a graphic control: it must lie beneath the group.
     Shadow = add<Shape>("Shadow", Panel1);
@@ -159,12 +159,16 @@ struct DemoForm : Form {
     Memo1->Lines.Add("Канал 1: расход   12,345 м3/ч");
     Memo1->Lines.Add("Канал 2: расход    0,000 м3/ч");
 
+    // No colour of its own, on the hatched form, not on the hatch's 8-pixel grid.
+    Panel3 = add<Panel>("Panel3", nullptr);
+    Panel3->SetBounds(2, 322, 8, 8);
+
     StatusBar1 = add<StatusBar>("StatusBar1", nullptr);
     StatusBar1->Panels[0] = "Запрос-Ответ";
     StatusBar1->Panels[1] = "Статус";
   }
 
-  Panel *Panel1, *Panel2;
+  Panel *Panel1, *Panel2, *Panel3;
   GroupBox* GroupBox1;
   Shape *Shadow, *Lamp;
   Label *Label1, *Label2, *Label3;
@@ -452,6 +456,25 @@ TEST_F(WindowTest, GraphicControlsLieBeneathTheWindowedControlsOfTheirParent) {
   EXPECT_EQ(panel->childAt(overlap), window->widgetOf(*form.GroupBox1));
   const QPoint shadowOnly(254, 148);
   EXPECT_EQ(panel->childAt(shadowOnly), window->widgetOf(*form.Shadow));
+}
+
+TEST_F(WindowTest, ControlsWithoutAColourOfTheirOwnShowTheirParents) {
+  const QImage picture = window->widget().grab().toImage();
+  // The group takes the panel's colour, also where the shadow lies beneath it.
+  QWidget* group = window->widgetOf(*form.GroupBox1);
+  const QPoint overShadow = group->mapTo(&window->widget(), QPoint(group->width() - 3, 6));
+  EXPECT_EQ(picture.pixelColor(overShadow), QColor(0xF0, 0xF0, 0xF0));
+  // The hatch runs on across a panel: its pixels repeat those 8 pixels above it.
+  const QRect panel = window->widgetOf(*form.Panel3)->geometry();
+  int differing = 0;
+  std::set<QRgb> colours;
+  for (int y = panel.top(); y <= panel.bottom(); ++y)
+    for (int x = panel.left(); x <= panel.right(); ++x) {
+      differing += picture.pixel(x, y) != picture.pixel(x, y - 8);
+      colours.insert(picture.pixel(x, y));
+    }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(colours.size(), 1u) << "the hatch is there";
 }
 
 TEST_F(WindowTest, SavesAPictureOfTheWindow) {

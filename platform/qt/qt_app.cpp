@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOptionComplex>
 #include <map>
 #include <string>
 
@@ -26,6 +28,26 @@ QStringList FamiliesFor(const std::string& name) {
   return families;
 }
 
+// Fusion with the narrower drop-down button and frame of the original platform's lists, so
+// that a list's text has the room the forms were laid out for ("115200,N,8,1" in 102 pixels).
+class FormStyle : public QProxyStyle {
+ public:
+  FormStyle() : QProxyStyle(QStyleFactory::create("Fusion")) {}
+
+  QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                       SubControl part, const QWidget* widget) const override {
+    if (control != CC_ComboBox || (part != SC_ComboBoxArrow && part != SC_ComboBoxEditField))
+      return QProxyStyle::subControlRect(control, option, part, widget);
+    const QRect box = option->rect;
+    const QRect button(box.right() - kButtonWidth + 1, box.top(), kButtonWidth, box.height());
+    const QRect field = box.adjusted(1, 2, -kButtonWidth - 1, -2);
+    return visualRect(option->direction, box, part == SC_ComboBoxArrow ? button : field);
+  }
+
+ private:
+  static constexpr int kButtonWidth = 17;
+};
+
 }  // namespace
 
 QFont QtFont(const Font& font) {
@@ -39,7 +61,7 @@ QFont QtFont(const Font& font) {
 }
 
 void PrepareWindowApplication(QApplication& app) {
-  app.setStyle(QStyleFactory::create("Fusion"));
+  app.setStyle(new FormStyle);  // the application takes it over
   app.setPalette(app.style()->standardPalette());
   app.setFont(QtFont(Font{}));
 }

@@ -47,14 +47,34 @@ void SetFieldColor(QWidget* widget, const Control& control) {
   SetColor(widget, QPalette::Base, control.ParentColor ? colors::White : control.Color.get());
 }
 
-// Fills with the colour, or with a diagonal-cross hatch of it on white.
-void PaintBackground(QPainter& painter, const QRect& rect, Color color, bool hatched) {
-  if (!hatched) {
-    painter.fillRect(rect, ToQColor(color));
+// What fills a control: its own colour, else that of the nearest parent with one, else the
+// form's. A hatched panel or form fills with a diagonal-cross hatch of its colour on white.
+struct Background {
+  Color color;
+  bool hatched;
+};
+
+bool IsHatched(const Control& c) {
+  return (c.kind == Kind::Panel || c.kind == Kind::GroupBox) &&
+         static_cast<const Panel&>(c).hatched;
+}
+
+Background BackgroundOf(const Control* control, const Form& form) {
+  for (const Control* c = control; c; c = c->Parent)
+    if (IsHatched(*c) || !c->ParentColor) return {c->Color, IsHatched(*c)};
+  return {form.BackColor, form.hatched};
+}
+
+// The hatch is laid from the window's corner, so that its lines run on across controls.
+void PaintBackground(QPainter& painter, const QWidget& widget, const Background& background) {
+  const QRect rect = widget.rect();
+  if (!background.hatched) {
+    painter.fillRect(rect, ToQColor(background.color));
     return;
   }
+  painter.setBrushOrigin(-widget.mapTo(widget.window(), QPoint(0, 0)));
   painter.fillRect(rect, Qt::white);
-  painter.fillRect(rect, QBrush(ToQColor(color), Qt::DiagCrossPattern));
+  painter.fillRect(rect, QBrush(ToQColor(background.color), Qt::DiagCrossPattern));
 }
 
 // One-pixel frame, light on the top and left edges and dark on the others when raised.
@@ -91,22 +111,47 @@ class ClientArea : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    PaintBackground(painter, rect(), form_.BackColor, form_.hatched);
+    PaintBackground(painter, *this, BackgroundOf(nullptr, form_));
   }
 
  private:
   const Form& form_;
 };
 
-class PanelWidget : public QWidget {
+// A widget that fills itself with its control's background before its own painting: as on
+// the original platform, panels and groups always, labels unless transparent.
+template <class W>
+class Filled : public W {
  public:
-  PanelWidget(const Panel& panel, QWidget* parent) : QWidget(parent), panel_(panel) {}
+  Filled(const Control& control, const Form& form, QWidget* parent)
+      : W(parent), control_(control), form_(form) {}
 
  protected:
-  void paintEvent(QPaintEvent*) override {
+  void paintEvent(QPaintEvent* event) override {
+    if (opaque()) {
+      QPainter painter(this);
+      PaintBackground(painter, *this, BackgroundOf(&control_, form_));
+    }
+    W::paintEvent(event);
+  }
+
+ private:
+  bool opaque() const {
+    return control_.kind != Kind::Label || !static_cast<const Label&>(control_).Transparent;
+  }
+  const Control& control_;
+  const Form& form_;
+};
+
+class PanelWidget : public Filled<QWidget> {
+ public:
+  PanelWidget(const Panel& panel, const Form& form, QWidget* parent)
+      : Filled(panel, form, parent), panel_(panel) {}
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    Filled::paintEvent(event);
     QPainter painter(this);
-    if (panel_.hatched || !panel_.ParentColor)
-      PaintBackground(painter, rect(), panel_.Color, panel_.hatched);
     QRect edge = rect();
     switch (panel_.bevel) {
       case Panel::Bevel::None: break;
@@ -257,7 +302,8 @@ using View = QtWindow::View;
 
 class PanelView : public View {
  public:
-  PanelView(Panel& panel, QWidget* parent) : View(panel, new PanelWidget(panel, parent)) {}
+  PanelView(Panel& panel, const Form& form, QWidget* parent)
+      : View(panel, new PanelWidget(panel, form, parent)) {}
 
  protected:
   void syncContent() override { widget()->update(); }
@@ -265,16 +311,17 @@ class PanelView : public View {
 
 class GroupBoxView : public View {
  public:
-  GroupBoxView(GroupBox& box, QWidget* parent)
-      : View(box, new QGroupBox(parent)), box_(box), widget_(static_cast<QGroupBox*>(widget())) {
+  GroupBoxView(GroupBox& box, const Form& form, QWidget* parent)
+      : View(box, new Filled<QGroupBox>(box, form, parent)),
+        box_(box),
+        widget_(static_cast<QGroupBox*>(widget())) {
     setTextColor(QPalette::WindowText);
   }
 
  protected:
   void syncContent() override {
     widget_->setTitle(ToQString(box_.Caption));
-    widget_->setAutoFillBackground(!box_.ParentColor);
-    SetColor(widget_, QPalette::Window, box_.Color);
+    widget_->update();
   }
 
  private:
@@ -284,8 +331,10 @@ class GroupBoxView : public View {
 
 class LabelView : public View {
  public:
-  LabelView(Label& label, QWidget* parent)
-      : View(label, new QLabel(parent)), label_(label), widget_(static_cast<QLabel*>(widget())) {
+  LabelView(Label& label, const Form& form, QWidget* parent)
+      : View(label, new Filled<QLabel>(label, form, parent)),
+        label_(label),
+        widget_(static_cast<QLabel*>(widget())) {
     widget_->setTextFormat(Qt::PlainText);
     widget_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextColor(QPalette::WindowText);
@@ -295,8 +344,7 @@ class LabelView : public View {
  protected:
   void syncContent() override {
     widget_->setText(ToQString(label_.Caption));
-    widget_->setAutoFillBackground(!label_.Transparent && !label_.ParentColor);
-    SetColor(widget_, QPalette::Window, label_.Color);
+    widget_->update();
   }
   // A label grows with its text, so that no caption is clipped.
   QRect bounds() const override {
@@ -510,7 +558,7 @@ class StatusBarView : public View {
   QRect bounds() const override {
     const QWidget* parent = widget_->parentWidget();
     const int height = bar_.Height > 0 ? bar_.Height.get()
-                                       : std::max(19, widget_->fontMetrics().height() + 6);
+                                       : std::max(19, widget_->fontMetrics().height() + 4);
     return {0, parent->height() - height, parent->width(), height};
   }
 
@@ -554,11 +602,12 @@ class DatePickerView : public View {
   QDateEdit* widget_;
 };
 
-std::unique_ptr<View> MakeView(Control& c, QWidget* parent) {
+std::unique_ptr<View> MakeView(Control& c, const Form& form, QWidget* parent) {
   switch (c.kind) {
-    case Kind::Panel: return std::make_unique<PanelView>(static_cast<Panel&>(c), parent);
-    case Kind::GroupBox: return std::make_unique<GroupBoxView>(static_cast<GroupBox&>(c), parent);
-    case Kind::Label: return std::make_unique<LabelView>(static_cast<Label&>(c), parent);
+    case Kind::Panel: return std::make_unique<PanelView>(static_cast<Panel&>(c), form, parent);
+    case Kind::GroupBox:
+      return std::make_unique<GroupBoxView>(static_cast<GroupBox&>(c), form, parent);
+    case Kind::Label: return std::make_unique<LabelView>(static_cast<Label&>(c), form, parent);
     case Kind::Button: return std::make_unique<ButtonView>(static_cast<Button&>(c), parent);
     case Kind::Edit: return std::make_unique<EditView>(static_cast<Edit&>(c), parent);
     case Kind::ComboBox: return std::make_unique<ComboBoxView>(static_cast<ComboBox&>(c), parent);
@@ -591,7 +640,7 @@ QtWindow::QtWindow(Form& form) : form_(form), window_(std::make_unique<ClientAre
 
   for (const auto& control : form.controls()) {
     QWidget* parent = control->Parent ? widgetOf(*control->Parent) : window_.get();
-    auto view = MakeView(*control, parent);
+    auto view = MakeView(*control, form, parent);
     viewOf_[control.get()] = view.get();
     control->OnChanged = [v = view.get()](Control&) { v->sync(); };
     view->sync();
