@@ -29,11 +29,6 @@ constexpr int kStatusBarHeight = 22;
 
 Font GroupFont() { return {"Arial", 13, colors::Navy, true}; }
 
-// A colour of the control's own, not its parent's.
-void Paint(Control* c, Color color) {
-  c->Color = color;
-  c->ParentColor = false;
-}
 Font ButtonFont() { return {"Arial", 13, colors::Navy}; }
 
 }  // namespace
@@ -94,7 +89,7 @@ EngineView ArchiveWindow::BuildControls(const WindowTraits& traits) {
   ComboBox1 = add<ComboBox>("ComboBox1", GroupBox16);
   ComboBox1->Items = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
   ComboBox1->Text = "1";
-  for (auto* c : {ComboBox10, ComboBox11, ComboBox1}) Paint(c, colors::Info);
+  for (auto* c : {ComboBox10, ComboBox11, ComboBox1}) c->SetOwnColor(colors::Info);
 
   GroupBox3 = add<GroupBox>("GroupBox3", Panel1);
   GroupBox3->Caption = "Время:";
@@ -105,7 +100,7 @@ EngineView ArchiveWindow::BuildControls(const WindowTraits& traits) {
   Button10->Font.underline = true;
   Label70 = add<Label>("Label70", GroupBox3);
   Label70->Font = {"Arial", 16, colors::Red, true};
-  Paint(Label70, colors::Maroon);
+  Label70->SetOwnColor(colors::Maroon);
   Label70->Transparent = false;
 
   GroupBox1 = add<GroupBox>("GroupBox1", Panel1);
@@ -132,11 +127,11 @@ EngineView ArchiveWindow::BuildControls(const WindowTraits& traits) {
   Button1->Caption = "Считать параметры прибора";
   Memo1 = add<Memo>("Memo1", Panel1);
   Memo1->Font = {"Courier New", 11};
-  Paint(Memo1, colors::White);
+  Memo1->SetOwnColor(colors::White);
 
   for (auto* g : {GroupBox16, GroupBox3, GroupBox1, GroupBox2}) {
     g->Font = GroupFont();
-    Paint(g, colors::Silver);
+    g->SetOwnColor(colors::Silver);
   }
   for (auto* b : {Button7, Button10, Button5, Button6, Button1, Button11}) {
     if (b != Button5 && b != Button10) b->Font = ButtonFont();
@@ -349,8 +344,10 @@ void ArchiveWindow::Button4Click() {
 }
 
 void ArchiveWindow::Button12Click() {
-  const auto files = report::ExportArchive(store.ArchiveValues, ExportOptionsNow());
+  const auto options = ExportOptionsNow();
+  const auto files = report::ExportArchive(store.ArchiveValues, options);
   for (std::size_t i = 0; i < files.size(); ++i) files_.Append(i, files[i]);
+  if (ExtraExports) ExtraExports(report::ExportSeries(store.ArchiveValues, options), Edit2->Text);
   StatusBar1->Panels[1] = report::kArchivesWritten;
   for (const auto& line : report::ClosingMemoLines(ArchiveFolder(), Edit2->Text))
     Memo1->Lines.Add(line);

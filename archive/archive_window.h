@@ -3,6 +3,7 @@
 // archive gauge and file stamp, the text log, the status bar and the hidden step buttons, and
 // the handlers of Start, Stop, the device clock, the parameter sheet and the export. Each
 // program's window derives from it and adds its own group of controls.
+#include <functional>
 #include <string>
 
 #include "archive/engine.h"
@@ -74,6 +75,10 @@ class ArchiveWindow : public platform::Form {
   void Button12Click(); // export the archive into the files of this connection
   void Timer1Timer();   // PC clock
   void Timer2Timer();   // empties the gauge after a display
+
+  // Further forms of each export (CSV files, charts), from the same rows as the reports; set
+  // by the program when the operator asks for them.
+  std::function<void(const report::ArchiveSeries& series, const std::string& stamp)> ExtraExports;
 
   // The folder the reports go to, as messages name it.
   std::string ArchiveFolder() const { return dataDir_ + "arc/"; }

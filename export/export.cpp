@@ -57,16 +57,59 @@ const ReportFileInfo& ReportFileOf(ReportFile file) {
   return ReportFiles()[static_cast<std::size_t>(file)];
 }
 
+namespace {
+
+// The archive area of a store; a store shorter than it reads as zeros past its end: no data.
+std::span<const std::uint32_t> ArchiveArea(const std::vector<std::uint32_t>& archiveValues,
+                                           std::vector<std::uint32_t>& padded) {
+  if (archiveValues.size() >= kExportCells) return archiveValues;
+  padded = archiveValues;
+  padded.resize(kExportCells);
+  return padded;
+}
+
+std::vector<SeriesRow> Series(const Pass& pass) {
+  std::vector<SeriesRow> rows;
+  rows.reserve(pass.size());
+  for (const auto& step : pass)
+    rows.push_back({step.row->Stamp,
+                    {step.row->Reading1, step.row->Reading2},
+                    step.previous,
+                    step.increment,
+                    {step.row->T1 / 100, step.row->T2 / 100},
+                    step.timeIncrement});
+  return rows;
+}
+
+}  // namespace
+
+ArchiveSeries ExportSeries(const std::vector<std::uint32_t>& archiveValues,
+                           const ExportOptions& options) {
+  std::vector<std::uint32_t> padded;
+  const auto cells = ArchiveArea(archiveValues, padded);
+  ArchiveSeries series;
+  series.hourly = options.hourly;
+  series.monthly = options.monthly;
+  if (options.hourly) {
+    ExportTable table;
+    WriteHourCounterFile(cells, options.hourlyCodeIsFactor, table);  // collects the rows
+    OrderTable(table);
+    series.hours = Series(WalkPass(table, false));
+    series.days = Series(WalkPass(table, true));
+  }
+  if (options.monthly) {
+    ExportTable table;
+    WriteMonthCounterFile(cells, table);
+    OrderTable(table);
+    series.months = Series(WalkPass(table, false));
+  }
+  return series;
+}
+
 Files ExportArchive(const std::vector<std::uint32_t>& archiveValues,
                     const ExportOptions& options) {
-  // A store shorter than the archive area reads as zeros past its end: no data there.
   std::vector<std::uint32_t> padded;
-  std::span<const std::uint32_t> cells(archiveValues);
-  if (cells.size() < kExportCells) {
-    padded = archiveValues;
-    padded.resize(kExportCells);
-    cells = padded;
-  }
+  const auto cells = ArchiveArea(archiveValues, padded);
   Files files;
   if (options.hourly) WriteHourlyGroup(cells, options.hourlyCodeIsFactor, files);
   if (options.monthly) WriteMonthlyGroup(cells, files);

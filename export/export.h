@@ -46,6 +46,30 @@ struct ExportOptions {
 std::array<std::string, kReportFileCount> ExportArchive(
     const std::vector<std::uint32_t>& archiveValues, const ExportOptions& options);
 
+// The rows the reports print, as numbers, for the other forms of an export (CSV, charts): in
+// time order, with the increments of the increment rule. Index 0 is channel 1.
+struct SeriesRow {
+  std::uint32_t stamp;               // packed clock value yyMMddhh00
+  std::array<double, 2> reading;     // scaled counter readings
+  std::array<double, 2> previous;    // the last nonzero reading before it (0: none)
+  std::array<double, 2> increment;   // over the last nonzero reading of the same series
+  std::array<double, 2> time;        // operating time / 100
+  std::array<double, 2> timeIncrement;  // over the previous row of the same series
+};
+struct ArchiveSeries {
+  bool hourly = false, monthly = false;  // the groups that ran
+  std::vector<SeriesRow> hours;   // every hour (hourly report)
+  std::vector<SeriesRow> days;    // the rows of hour 0 (daily report)
+  std::vector<SeriesRow> months;  // monthly report
+};
+ArchiveSeries ExportSeries(const std::vector<std::uint32_t>& archiveValues,
+                           const ExportOptions& options);
+
+// The CSV files of an export (UTF-8, one header row, ISO 8601 local times): hours, days,
+// months; a group that does not run gives an empty text.
+constexpr std::array<const char*, 3> kCsvSuffixes = {"_hours.csv", "_days.csv", "_months.csv"};
+std::array<std::string, 3> CsvFiles(const ArchiveSeries& series);
+
 // Status panel text after an export.
 inline constexpr const char* kArchivesWritten = "Архивы записаны на диск";
 

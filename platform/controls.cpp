@@ -16,6 +16,11 @@ void Control::SetBounds(int left, int top, int width, int height) {
   Height = height;
 }
 
+void Control::SetOwnColor(platform::Color color) {
+  ParentColor = false;
+  Color = color;
+}
+
 bool Control::Showing() const {
   for (const Control* c = this; c; c = c->Parent)
     if (!c->Visible) return false;

@@ -72,6 +72,8 @@ class Control {
   platform::Font Font;  // set at design time only
 
   void SetBounds(int left, int top, int width, int height);
+  // A colour of the control's own, not its parent's.
+  void SetOwnColor(platform::Color color);
   // True when this control and all its parents are visible.
   bool Showing() const;
 

@@ -46,7 +46,7 @@ TEST(ArcreadE2e, WholeArchiveMatchesTheSimulatorsMemory) {
   e2e::SimProcess sim({"--seed", "9", "--save-memory", dir + "memory.json"});
   ASSERT_FALSE(sim.path().empty());
   const auto o = e2e::Run("arcread", {"--port", sim.path(), "--data-dir", dir, "--stamp", "e2e",
-                                      "--read-archive"},
+                                      "--csv", "--charts", "--read-archive"},
                           120000);
   ASSERT_EQ(o.exitCode, 0) << o.err;
   EXPECT_NE(o.out.find(dir + "arc/e2e_sut.txt -суточный"), std::string::npos) << o.out;
@@ -59,6 +59,12 @@ TEST(ArcreadE2e, WholeArchiveMatchesTheSimulatorsMemory) {
   for (std::size_t i = 0; i < files.size(); ++i)
     EXPECT_EQ(ReadFile(dir + files[i].folder + "e2e" + files[i].suffix), expected[i])
         << files[i].suffix;
+  // Beside them, on request: the CSV files of the same rows and the charts.
+  const auto csv = report::CsvFiles(report::ExportSeries(archive, {true, true, true}));
+  for (std::size_t i = 0; i < csv.size(); ++i)
+    EXPECT_EQ(ReadFile(dir + "arc/csv/e2e" + report::kCsvSuffixes[i]), csv[i]);
+  for (const char* chart : {"_sut_1.png", "_sut_2.png", "_chas_1.png", "_chas_2.png"})
+    EXPECT_EQ(ReadFile(dir + "arc/graf/e2e" + chart).substr(1, 3), "PNG") << chart;
   std::filesystem::remove_all(dir);
 }
 

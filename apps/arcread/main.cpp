@@ -70,10 +70,6 @@ std::vector<app::Step> Steps(arcread::TForm1& form, const std::vector<Action>& a
 
 int main(int argc, char** argv) {
   app::Args args(argc, argv);
-  const bool window = args.empty();
-  auto application = app::MakeApplication(argc, argv, window);
-  platform::QtLoop loop;
-
   app::CommonOptions common;
   std::vector<Action> actions;
   try {
@@ -85,14 +81,21 @@ int main(int argc, char** argv) {
   } catch (const app::UsageError& e) {
     return app::ReportUsage(kProgram, e.what());
   }
+  // Options that only say where and what to write leave the window open.
+  const bool window = actions.empty() && !common.fieldGiven;
+  auto application = app::MakeApplication(
+      argc, argv,
+      window ? app::AppKind::Window
+             : common.charts ? app::AppKind::HeadlessGraphics : app::AppKind::Headless);
+  platform::QtLoop loop;
 
   arcread::TForm1 form(loop, app::ProgramPorts(loop, false),
                        platform::ResolveDataDir(common.dataDir));
+  app::ApplyCommonOptions(common, form);
   if (window) {
     form.ComboBox1->Items = app::PortItems(form.ComboBox1->Items);
     return app::RunWindow(form);
   }
-  app::ApplyCommonOptions(common, form);
   app::HeadlessRun run(form, loop);
   run.Begin(Steps(form, actions));
   return QCoreApplication::exec();

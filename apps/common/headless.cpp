@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "apps/common/extra_exports.h"
 #include "platform/errors.h"
 
 namespace app {
@@ -143,23 +144,39 @@ const char* const kCommonOptionsHelp =
     "  --address N       адрес прибора 0..255 (по умолчанию 0)\n"
     "  --data-dir DIR    папка данных (по умолчанию $TM517_HOME или ~/tm517)\n"
     "  --stamp TEXT      имя файлов архива (по умолчанию дата и время)\n"
+    "  --csv             также файлы CSV в arc/csv/ (UTF-8)\n"
+    "  --charts          также рисунки PNG суточного и часового расхода в arc/graf/\n"
     "  --help            эта справка\n";
 
 bool TakeCommonOption(Args& args, const std::string& option, CommonOptions& common) {
+  const bool field = option == "--port" || option == "--speed" || option == "--address" ||
+                     option == "--stamp";
   if (option == "--port") common.port = args.value(option);
   else if (option == "--speed") common.speed = args.value(option);
   else if (option == "--address") common.address = args.value(option);
-  else if (option == "--data-dir") common.dataDir = args.value(option);
   else if (option == "--stamp") common.stamp = args.value(option);
+  else if (option == "--data-dir") common.dataDir = args.value(option);
+  else if (option == "--csv") common.csv = true;
+  else if (option == "--charts") common.charts = true;
   else return false;
+  common.fieldGiven = common.fieldGiven || field;
   return true;
 }
 
 void ApplyCommonOptions(const CommonOptions& common, archive::ArchiveWindow& form) {
-  form.ComboBox1->Text = common.port;
-  form.ComboBox10->Text = common.speed;
-  form.ComboBox11->Text = common.address;
-  if (!common.stamp.empty()) form.Edit2->Text = common.stamp;
+  if (common.fieldGiven) {
+    form.ComboBox1->Text = common.port;
+    form.ComboBox10->Text = common.speed;
+    form.ComboBox11->Text = common.address;
+    if (!common.stamp.empty()) form.Edit2->Text = common.stamp;
+  }
+  if (!common.csv && !common.charts) return;
+  const std::string dataDir = form.DataDir();
+  form.ExtraExports = [dataDir, csv = common.csv, charts = common.charts](
+                          const report::ArchiveSeries& series, const std::string& stamp) {
+    if (csv) WriteCsvFiles(series, dataDir, stamp);
+    if (charts) WriteCharts(series, dataDir, stamp);
+  };
 }
 
 }  // namespace app

@@ -94,12 +94,16 @@ struct CommonOptions {
   std::string address = "0";
   std::string dataDir;  // empty: $TM517_HOME, else ~/tm517
   std::string stamp;    // empty: built from the PC clock
+  bool csv = false;     // CSV files beside the reports
+  bool charts = false;  // PNG charts of the increments
+  // A field of the window was given: the program runs headless even without actions.
+  bool fieldGiven = false;
 };
 
 // Takes `option` (already read from `args`) if it is a common one; false if it is not.
 bool TakeCommonOption(Args& args, const std::string& option, CommonOptions& common);
 
-// Sets the window's fields from the options.
+// Sets the window's fields from the options and asks for the further forms of the export.
 void ApplyCommonOptions(const CommonOptions& common, archive::ArchiveWindow& form);
 
 // The help lines of the common options.

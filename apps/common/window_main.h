@@ -12,8 +12,14 @@ namespace app {
 // Shows the form as a window and runs the program until the window is closed.
 int RunWindow(platform::Form& form);
 
-// Makes the application object: a window application, or a console one without a display
-// for headless runs. Numbers are written locale-free whatever the machine's settings.
-std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, bool window);
+enum class AppKind {
+  Window,
+  Headless,          // no display at all
+  HeadlessGraphics,  // no display, but pictures are drawn (the offscreen platform)
+};
+
+// Makes the application object. Numbers are written locale-free whatever the machine's
+// settings.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, AppKind kind);
 
 }  // namespace app

@@ -27,15 +27,10 @@ void Place(Control& c, int left, int top, int width, int height, const std::stri
   c.Caption = caption;
 }
 
-void SetOwnColor(Control& c, Color color) {
-  c.ParentColor = false;
-  c.Color = color;
-}
-
 void MakeList(ComboBox& list, int top, std::vector<std::string> items, int itemIndex) {
   list.SetBounds(128, top, 98, 21);
   list.Font.pixels = 12;  // "115200,N,8,1" fits beside its label
-  SetOwnColor(list, colors::Info);
+  list.SetOwnColor(colors::Info);
   list.Items = std::move(items);
   list.ItemIndex = itemIndex;
   list.Text = list.Items.get()[static_cast<std::size_t>(itemIndex)];
@@ -62,6 +57,7 @@ TForm1::TForm1(EventLoop& loop, DeviceFactory ports, std::vector<std::string> po
   hatched = true;
   Panel1->SetBounds(22, 12, 495, 386);
   Panel1->bevel = Panel::Bevel::Raised;
+  Panel1->SetOwnColor(colors::Face);  // the hatch shows around the panel, not inside it
 
   LayOutSettings(std::move(portItems));
   LayOutButtons();
@@ -92,7 +88,7 @@ void TForm1::LayOutSettings(std::vector<std::string> portItems) {
   MakeShadow(*Shape3, 20, 16, 450, 123);
   Place(*GroupBox3, 20, 16, 450, 123, "Параметры связи");
   GroupBox3->Font = GroupFont();
-  SetOwnColor(*GroupBox3, colors::Face);
+  GroupBox3->SetOwnColor(colors::Face);
 
   Place(*Label3, 4, 24, 0, 0, "Скорость обмена :");
   MakeList(*ComboBox10, 20, kLineSettings, 8);
@@ -132,7 +128,7 @@ void TForm1::LayOutChannel(GroupBox& group, const char* caption, int left, Shape
   MakeShadow(shadow, left, 165, 222, 185);
   Place(group, left, 165, 222, 185, caption);
   group.Font = GroupFont();
-  SetOwnColor(group, colors::Face);
+  group.SetOwnColor(colors::Face);
   lamp.form = Shape::Form::Circle;
   lamp.SetBounds(14, 22, 22, 22);
   lamp.Brush = colors::Red;
@@ -147,7 +143,7 @@ void TForm1::LayOutRow(Panel& row, int top, Label& caption, const char* text, La
   Place(value, 90, 4, 120, 29, "0");
   value.Font = ValueFont();
   value.Transparent = false;
-  SetOwnColor(value, colors::Maroon);
+  value.SetOwnColor(colors::Maroon);
 }
 
 void TForm1::RadioButton1Click() { ChoosePeriod(*RadioButton1, 100); }

@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
       break;
   }
   const bool window = line.mode == linkmon::CommandLine::Mode::Window;
-  auto application = app::MakeApplication(argc, argv, window);
+  auto application = app::MakeApplication(
+      argc, argv, window ? app::AppKind::Window : app::AppKind::Headless);
   platform::QtLoop loop;
   linkmon::TForm1 form(loop, app::ProgramPorts(loop, false), app::PortItems({"1", "2"}));
   if (window) return app::RunWindow(form);
