@@ -43,11 +43,9 @@ grep -q -- '--read-archive' "$root/help.txt" || fail "arcread --help does not li
 for page in "$root"/usr/share/man/man1/*.1.gz; do
   zcat "$page" | grep -q '^\.SH' || fail "man page without sections: ${page#"$root"}"
 done
-if command -v desktop-file-validate >/dev/null; then
-  for entry in "$root"/usr/share/applications/*.desktop; do
-    desktop-file-validate "$entry" || fail "invalid desktop entry: ${entry#"$root"}"
-  done
-fi
+for entry in "$root"/usr/share/applications/*.desktop; do
+  desktop-file-validate "$entry" || fail "invalid desktop entry: ${entry#"$root"}"
+done
 
 [ "$failures" -eq 0 ] || { echo "check-package: $failures failure(s)" >&2; exit 1; }
 echo "check-package: ok"
