@@ -5,3 +5,4 @@ tm_test(arcread_e2e_tests arcread_e2e_test.cpp LIBS tm_e2e_support tm_export tm_
 add_dependencies(arcread_e2e_tests arcread tm517sim)
 tm_test(arcread_window_tests arcread_window_test.cpp LIBS tm_arcread_form tm_sim tm_platform_widgets)
 tm_test(csv_tests csv_test.cpp LIBS tm_export tm_sim)
+add_dependencies(arcread_e2e_tests linkmon)

@@ -91,3 +91,33 @@ TEST(ArcreadE2e, ExitStatusesForAFailingPortASilentMeterAndBadUsage) {
   }
   std::filesystem::remove_all(dir);
 }
+
+TEST(ProgramsE2e, TraceFileHoldsEveryByteOpenAndClose) {
+  const std::string dir = e2e::TempDir("trace_e2e");
+  struct Case {
+    const char* program;
+    std::vector<std::string> args;
+    const char* firstWrite;  // the first bytes the program sends
+  };
+  e2e::SimProcess sim({});
+  const Case cases[] = {
+      {"arcread", {"--data-dir", dir, "--read-clock"}, "> 23 30 30 46 43 39 0D"},  // "#00FC9\r"
+      {"linkmon", {"--cycles", "1", "--period", "0,1"}, "> 23 00 03 00 00 00 00 00 00 33 0D"},
+  };
+  for (const auto& c : cases) {
+    auto args = c.args;
+    const std::string trace = dir + c.program + ".trace";
+    args.insert(args.end(), {"--port", sim.path(), "--trace", trace});
+    const auto o = e2e::Run(c.program, args);
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    const std::string t = ReadFile(trace);
+    EXPECT_NE(t.find("open " + sim.path() + " 115200,N,8,1"), std::string::npos) << t;
+    EXPECT_NE(t.find(c.firstWrite), std::string::npos) << c.program;
+    EXPECT_NE(t.find(" < "), std::string::npos) << c.program;  // replies read
+    EXPECT_NE(t.find("close " + sim.path()), std::string::npos) << c.program;
+  }
+  const auto bad = e2e::Run("arcread", {"--trace", "/nonexistent-folder/x.trace", "--port", "sim"});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.err.find("/nonexistent-folder/x.trace"), std::string::npos) << bad.err;
+  std::filesystem::remove_all(dir);
+}

@@ -8,6 +8,7 @@
 #include "apps/common/ports.h"
 #include "apps/common/window_main.h"
 #include "platform/data_dir.h"
+#include "platform/errors.h"
 #include "platform/qt/qt_loop.h"
 
 namespace {
@@ -88,9 +89,13 @@ int main(int argc, char** argv) {
       window ? app::AppKind::Window
              : common.charts ? app::AppKind::HeadlessGraphics : app::AppKind::Headless);
   platform::QtLoop loop;
-
-  arcread::TForm1 form(loop, app::ProgramPorts(loop, false),
-                       platform::ResolveDataDir(common.dataDir));
+  platform::DeviceFactory ports;
+  try {
+    ports = app::ProgramPorts(loop, false, common.trace);
+  } catch (const platform::Error& e) {
+    return app::ReportUsage(kProgram, e.what());
+  }
+  arcread::TForm1 form(loop, std::move(ports), platform::ResolveDataDir(common.dataDir));
   app::ApplyCommonOptions(common, form);
   if (window) {
     form.ComboBox1->Items = app::PortItems(form.ComboBox1->Items);

@@ -146,6 +146,7 @@ const char* const kCommonOptionsHelp =
     "  --stamp TEXT      имя файлов архива (по умолчанию дата и время)\n"
     "  --csv             также файлы CSV в arc/csv/ (UTF-8)\n"
     "  --charts          также рисунки PNG суточного и часового расхода в arc/graf/\n"
+    "  --trace FILE      записать обмен по порту в файл (и в окне)\n"
     "  --help            эта справка\n";
 
 bool TakeCommonOption(Args& args, const std::string& option, CommonOptions& common) {
@@ -158,6 +159,7 @@ bool TakeCommonOption(Args& args, const std::string& option, CommonOptions& comm
   else if (option == "--data-dir") common.dataDir = args.value(option);
   else if (option == "--csv") common.csv = true;
   else if (option == "--charts") common.charts = true;
+  else if (option == "--trace") common.trace = args.value(option);
   else return false;
   common.fieldGiven = common.fieldGiven || field;
   return true;

@@ -96,6 +96,7 @@ struct CommonOptions {
   std::string stamp;    // empty: built from the PC clock
   bool csv = false;     // CSV files beside the reports
   bool charts = false;  // PNG charts of the increments
+  std::string trace;    // a file for the traffic on the line
   // A field of the window was given: the program runs headless even without actions.
   bool fieldGiven = false;
 };

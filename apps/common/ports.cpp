@@ -2,11 +2,13 @@
 
 #include "platform/qt/port_list.h"
 #include "platform/qt/qt_serial.h"
+#include "platform/trace.h"
 #include "sim/sim_port.h"
 
 namespace app {
+namespace {
 
-platform::DeviceFactory ProgramPorts(platform::EventLoop& loop, bool modemFront) {
+platform::DeviceFactory OpenPorts(platform::EventLoop& loop, bool modemFront) {
   return [&loop, modemFront](const std::string& port) {
     if (port == kSimPort) {
       sim::SimOptions options;
@@ -15,6 +17,13 @@ platform::DeviceFactory ProgramPorts(platform::EventLoop& loop, bool modemFront)
     }
     return platform::OpenQtSerialDevice(platform::PortPath(port));
   };
+}
+
+}  // namespace
+
+platform::DeviceFactory ProgramPorts(platform::EventLoop& loop, bool modemFront,
+                                     const std::string& traceFile) {
+  return platform::TraceToFile(OpenPorts(loop, modemFront), traceFile);
 }
 
 std::vector<std::string> PortItems(std::vector<std::string> numbers) {

@@ -11,7 +11,10 @@ namespace app {
 
 constexpr const char* kSimPort = "sim";
 
-platform::DeviceFactory ProgramPorts(platform::EventLoop& loop, bool modemFront);
+// The ports of a program; with a trace file, every byte on the line and every open, close and
+// error is written there (a file that cannot be created is a FileError).
+platform::DeviceFactory ProgramPorts(platform::EventLoop& loop, bool modemFront,
+                                     const std::string& traceFile = {});
 
 // The port list: the given numbers, the serial devices found on the machine, and "sim".
 std::vector<std::string> PortItems(std::vector<std::string> numbers);

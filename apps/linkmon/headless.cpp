@@ -34,6 +34,7 @@ const char* const kUsage =
     "  --address ТЕКСТ  адрес прибора 0-255 (0)\n"
     "  --period ТЕКСТ   период опроса, с: 0,1 0,2 0,5 или 1,0 (0,5)\n"
     "  --cycles N       число обновлений показаний до остановки (1)\n"
+    "  --trace ФАЙЛ     записать обмен по порту в файл (и в окне)\n"
     "  --help           эта справка\n"
     "Каждое обновление - строка из восьми полей через табуляцию: текущее, счетчик,\n"
     "наработка и состояние канала 1, затем то же для канала 2. Тексты состояния связи\n"
@@ -54,6 +55,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       line.mode = CommandLine::Mode::Help;
       return line;
     }
+    if (name == "--trace") {
+      if (i + 1 == args.size()) return usageError("У параметра " + name + " нет значения");
+      line.options.trace = args[++i];
+      continue;
+    }
     std::optional<std::string>* field = name == "--port"      ? &line.options.port
                                         : name == "--speed"   ? &line.options.speed
                                         : name == "--address" ? &line.options.address
@@ -70,7 +76,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (!cycles) return usageError("--cycles ожидает целое число от 1, а не «" + value + "»");
     line.options.cycles = *cycles;
   }
-  if (!args.empty()) line.mode = CommandLine::Mode::Headless;
+  const bool onlyTrace = args.size() == 2 && args[0] == "--trace";
+  if (!args.empty() && !onlyTrace) line.mode = CommandLine::Mode::Headless;
   return line;
 }
 

@@ -18,6 +18,7 @@ constexpr int kExitNoReply = 3;  // the meter stopped answering
 struct Options {
   std::optional<std::string> port, speed, address, period;
   int cycles = 1;  // display refreshes to wait for
+  std::string trace;  // a file for the traffic on the line; also in window mode
 };
 
 struct CommandLine {

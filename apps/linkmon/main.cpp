@@ -6,6 +6,7 @@
 #include "apps/common/ports.h"
 #include "apps/common/window_main.h"
 #include "apps/linkmon/headless.h"
+#include "platform/errors.h"
 #include "platform/qt/qt_loop.h"
 
 int main(int argc, char** argv) {
@@ -25,7 +26,14 @@ int main(int argc, char** argv) {
   auto application = app::MakeApplication(
       argc, argv, window ? app::AppKind::Window : app::AppKind::Headless);
   platform::QtLoop loop;
-  linkmon::TForm1 form(loop, app::ProgramPorts(loop, false), app::PortItems({"1", "2"}));
+  platform::DeviceFactory ports;
+  try {
+    ports = app::ProgramPorts(loop, false, line.options.trace);
+  } catch (const platform::Error& e) {
+    std::cerr << e.what() << '\n';
+    return linkmon::kExitUsage;
+  }
+  linkmon::TForm1 form(loop, std::move(ports), app::PortItems({"1", "2"}));
   if (window) return app::RunWindow(form);
 
   linkmon::HeadlessRun run(form, loop, line.options, std::cout, std::cerr);
