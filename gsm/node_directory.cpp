@@ -45,7 +45,8 @@ std::map<std::string, std::string> SectionValues(std::string_view ini, std::stri
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       const auto close = line.find(']');
-      inSection = close != std::string_view::npos && Lower(Trim(line.substr(1, close - 1))) == section;
+      inSection =
+          close != std::string_view::npos && Lower(Trim(line.substr(1, close - 1))) == section;
       continue;
     }
     const auto eq = line.find('=');
@@ -82,8 +83,8 @@ std::int32_t Count(const std::map<std::string, std::string>& values) {
   if (it == values.end()) return 0;
   try {
     const long long n = platform::ParseInteger(it->second);
-    if (n < std::numeric_limits<std::int32_t>::min() || n > std::numeric_limits<std::int32_t>::max())
-      return 0;
+    using Limits = std::numeric_limits<std::int32_t>;
+    if (n < Limits::min() || n > Limits::max()) return 0;
     return static_cast<std::int32_t>(n);
   } catch (const platform::ConversionError&) {
     return 0;

@@ -17,9 +17,9 @@ inline constexpr const char* kPlaceholderPhone = "+79001234567";
 inline constexpr const char* kNodeListText = "Узел учета";
 
 struct NodeDirectory {
-  std::int32_t NodeCount = 0;            // "kol_uzlov" as the file gives it (0: missing, not a number)
-  std::vector<std::string> NodePhones;   // index N - 1: "tel_N", UTF-8, empty when missing
-  std::vector<std::string> NodeNames;    // index N - 1: "name_uN", UTF-8, empty when missing
+  std::int32_t NodeCount = 0;           // "kol_uzlov" as given (0: missing, not a number)
+  std::vector<std::string> NodePhones;  // index N - 1: "tel_N", UTF-8, empty when missing
+  std::vector<std::string> NodeNames;   // index N - 1: "name_uN", UTF-8, empty when missing
 };
 
 // Nodes 1 to NodeCount are listed; a count above the 256 nodes a directory is made for lists
