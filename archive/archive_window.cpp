@@ -209,6 +209,7 @@ void ArchiveWindow::ConnectHandlers() {
   MSComm1.OnLost = [this](const std::string& message) {
     RunHandler([&] { throw PortError(message); });
     engine.Fail("Порт потерян");
+    DisableAfterStop();  // nothing more runs on the lost port until Stop and a new Start
   };
   engine.SetFollowUp(kReadClock, [this] { Button8->Click(); });
   engine.SetFollowUp(kReadParams, [this] { Button4->Click(); });

@@ -76,6 +76,10 @@ class ArchiveWindow : public platform::Form {
   void Timer1Timer();   // PC clock
   void Timer2Timer();   // empties the gauge after a display
 
+  // Ends the connection as the operator would: Stop (a program with a modem call hangs up
+  // first and stops when that is done).
+  virtual void EndConnection() { Button3->Click(); }
+
   // Further forms of each export (CSV files, charts), from the same rows as the reports; set
   // by the program when the operator asks for them.
   std::function<void(const report::ArchiveSeries& series, const std::string& stamp)> ExtraExports;

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "apps/arcgsm/arcgsm_form.h"
+#include "apps/common/headless.h"
 #include "export/export.h"
 #include "gsm/modem_call.h"
 #include "link/frames.h"
@@ -419,4 +420,39 @@ TEST(ArcgsmWindow, CreationSetsThePickerToTodayAndTheControlsToTheirInitialState
   form.DateTimePicker1->Pick(EncodeDateTime({2010, 2, 3}));
   EXPECT_EQ((std::array<int, 3>{form.PickedYear, form.PickedMonth, form.PickedDay}),
             (std::array<int, 3>{2010, 2, 3}));
+}
+
+TEST(ArcgsmCall, ALostPortCancelsTheStepsOfTheCall) {
+  Rig rig;
+  rig.form.Button2->Click();
+  rig.form.Button5->Click();  // dialling: the answer wait runs
+  rig.loop.runFor(1000);
+  rig.line.line().pull();     // the USB adapter is pulled out
+  const auto writes = rig.writes().size();
+  rig.loop.runFor(60000);
+  EXPECT_EQ(rig.writes().size(), writes);  // the answer wait did not end on the lost port
+  ASSERT_EQ(rig.errors.size(), 1u);        // the loss, reported once
+  EXPECT_FALSE(rig.form.Button14->Enabled);
+  rig.form.Button3->Click();  // Stop and a new Start work once the device is back
+  rig.form.Button2->Click();
+  EXPECT_TRUE(rig.line.line().portOpen());
+  EXPECT_EQ(rig.errors.size(), 1u);
+}
+
+TEST(ArcgsmHeadless, AMeterThatStopsAnsweringEndsTheCallWithTheHangUpAndExitStatus3) {
+  Rig rig;
+  rig.line.meter().setFaults(sim::FaultOptions{0});  // silent from the first request
+  rig.form.Edit1->Text = "79001234567";
+  app::HeadlessRun run(rig.form, rig.loop);
+  app::Step dial{rig.form.Button5, app::Step::Until::Condition};
+  dial.condition = [&] { return rig.form.Button6->Enabled.get(); };
+  run.Begin({dial, {rig.form.Button7}});
+  ASSERT_TRUE(rig.loop.runUntil([&] { return rig.loop.quitRequested(); }, 120000));
+  EXPECT_EQ(rig.loop.exitCode(), app::kExitNoLink);
+  const auto& w = rig.writes();
+  const auto escape = std::find(w.begin(), w.end(), "+++");
+  ASSERT_NE(escape, w.end());
+  ASSERT_NE(escape + 1, w.end());
+  EXPECT_EQ(*(escape + 1), "ATH\r");
+  EXPECT_FALSE(rig.line.line().portOpen());
 }

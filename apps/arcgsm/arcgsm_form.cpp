@@ -186,6 +186,17 @@ void TForm1::Button6Click() {
   Memo1->Lines.Add(gsm::kEscapeLogLine);
 }
 
+void TForm1::EndConnection() {
+  // A call that is being made or is up is hung up, so that it does not go on after the
+  // program; a hang-up under way ends in Stop by itself.
+  if (Timer4.Enabled() || Timer5.Enabled()) return;
+  if (Timer3.Enabled() || Button6->Enabled) {
+    Timer3.SetEnabled(false);
+    return Button6Click();
+  }
+  Button3->Click();
+}
+
 void TForm1::Timer4Timer() {
   Timer4.SetEnabled(false);
   if (MSComm1.InBufferCount() > 0) LogAnswer();

@@ -38,6 +38,7 @@ class TForm1 : public archive::ArchiveWindow {
   void ComboBox3Change();  // the chosen node's number into the number field
   void Button5Click();     // dial
   void Button6Click();     // hang up: the escape
+  void EndConnection() override;  // hangs up a call first
   void Timer3Timer();      // the answer wait ended: the commands
   void Timer4Timer();      // the hang-up command
   void Timer5Timer();      // Stop

@@ -1,17 +1,12 @@
 // arcgsm: the archive reader through a GSM modem call. Without options it opens its window;
 // with options it calls, runs the given steps headless, hangs up and exits.
-#include <QCoreApplication>
 #include <iostream>
 #include <optional>
 
 #include "apps/arcgsm/arcgsm_form.h"
-#include "apps/common/headless.h"
-#include "apps/common/ports.h"
-#include "apps/common/window_main.h"
+#include "apps/common/archive_main.h"
 #include "platform/clock.h"
-#include "platform/data_dir.h"
 #include "platform/errors.h"
-#include "platform/qt/qt_loop.h"
 
 namespace {
 
@@ -164,27 +159,14 @@ int main(int argc, char** argv) {
   } catch (const app::UsageError& e) {
     return app::ReportUsage(kProgram, e.what());
   }
+  const app::ArchiveProgram program{
+      kProgram, true,
+      [](platform::EventLoop& loop, platform::DeviceFactory ports, std::string dataDir) {
+        return std::make_unique<Form>(loop, std::move(ports), std::move(dataDir));
+      },
+      [&options](archive::ArchiveWindow& form) {
+        return Steps(static_cast<Form&>(form), options);
+      }};
   // Options that only say where and what to write leave the window open.
-  const bool window = !options.headless();
-  auto application = app::MakeApplication(
-      argc, argv,
-      window ? app::AppKind::Window
-             : options.common.charts ? app::AppKind::HeadlessGraphics : app::AppKind::Headless);
-  platform::QtLoop loop;
-
-  Form form(loop, app::ProgramPorts(loop, true), platform::ResolveDataDir(options.common.dataDir));
-  app::ApplyCommonOptions(options.common, form);
-  if (window) {
-    form.ComboBox1->Items = app::PortItems(form.ComboBox1->Items);
-    return app::RunWindow(form);
-  }
-  std::vector<app::Step> steps;
-  try {
-    steps = Steps(form, options);
-  } catch (const app::UsageError& e) {
-    return app::ReportUsage(kProgram, e.what());
-  }
-  app::HeadlessRun run(form, loop);
-  run.Begin(std::move(steps));
-  return QCoreApplication::exec();
+  return app::RunArchiveProgram(argc, argv, program, options.common, !options.headless());
 }

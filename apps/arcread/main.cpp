@@ -1,15 +1,9 @@
 // arcread: the archive reader over a direct line. Without options it opens its window; with
 // options it runs the given steps headless and exits.
-#include <QCoreApplication>
 #include <iostream>
 
 #include "apps/arcread/arcread_form.h"
-#include "apps/common/headless.h"
-#include "apps/common/ports.h"
-#include "apps/common/window_main.h"
-#include "platform/data_dir.h"
-#include "platform/errors.h"
-#include "platform/qt/qt_loop.h"
+#include "apps/common/archive_main.h"
 
 namespace {
 
@@ -82,26 +76,15 @@ int main(int argc, char** argv) {
   } catch (const app::UsageError& e) {
     return app::ReportUsage(kProgram, e.what());
   }
+  const app::ArchiveProgram program{
+      kProgram, false,
+      [](platform::EventLoop& loop, platform::DeviceFactory ports, std::string dataDir) {
+        return std::make_unique<arcread::TForm1>(loop, std::move(ports), std::move(dataDir));
+      },
+      [&actions](archive::ArchiveWindow& form) {
+        return Steps(static_cast<arcread::TForm1&>(form), actions);
+      }};
   // Options that only say where and what to write leave the window open.
-  const bool window = actions.empty() && !common.fieldGiven;
-  auto application = app::MakeApplication(
-      argc, argv,
-      window ? app::AppKind::Window
-             : common.charts ? app::AppKind::HeadlessGraphics : app::AppKind::Headless);
-  platform::QtLoop loop;
-  platform::DeviceFactory ports;
-  try {
-    ports = app::ProgramPorts(loop, false, common.trace);
-  } catch (const platform::Error& e) {
-    return app::ReportUsage(kProgram, e.what());
-  }
-  arcread::TForm1 form(loop, std::move(ports), platform::ResolveDataDir(common.dataDir));
-  app::ApplyCommonOptions(common, form);
-  if (window) {
-    form.ComboBox1->Items = app::PortItems(form.ComboBox1->Items);
-    return app::RunWindow(form);
-  }
-  app::HeadlessRun run(form, loop);
-  run.Begin(Steps(form, actions));
-  return QCoreApplication::exec();
+  return app::RunArchiveProgram(argc, argv, program, common,
+                                actions.empty() && !common.fieldGiven);
 }

@@ -46,11 +46,7 @@ void HeadlessRun::Watch() {
 }
 
 void HeadlessRun::Next() {
-  if (current_ == steps_.size()) {
-    // The connection ends with Stop, unless a step (an archive read) ended it already.
-    if (form_.MSComm1.PortOpen()) RunHandler([this] { form_.Button3->Click(); });
-    return Finish(status_);
-  }
+  if (current_ == steps_.size()) return Finish(status_);
   waiting_ = true;
   exchangeEnded_ = false;
   const Step& step = steps_[current_];
@@ -71,7 +67,8 @@ bool HeadlessRun::Finished(const Step& step) const {
 }
 
 void HeadlessRun::Check() {
-  if (!waiting_ || finishing_ || !Finished(steps_[current_])) return;
+  if (finishing_) return QuitOnceClosed();
+  if (!waiting_ || !Finished(steps_[current_])) return;
   waiting_ = false;
   if (steps_[current_].afterwards) steps_[current_].afterwards();
   ++current_;
@@ -85,11 +82,19 @@ void HeadlessRun::Finish(int status) {
   if (finishing_) return;
   finishing_ = true;
   status_ = status;
+  // The connection ends as the window ends it (Stop; in a modem call the hang-up first),
+  // unless a step (an archive read) ended it already; the program quits once the port is closed.
   loop_.schedule(0, [this] {
-    if (form_.MSComm1.PortOpen()) RunHandler([this] { form_.Button3->Click(); });
-    if (terminal_) std::cerr << std::endl;
-    loop_.quit(status_);
+    if (form_.MSComm1.PortOpen()) RunHandler([this] { form_.EndConnection(); });
+    QuitOnceClosed();
   });
+}
+
+void HeadlessRun::QuitOnceClosed() {
+  if (quitting_ || form_.MSComm1.PortOpen()) return;
+  quitting_ = true;
+  if (terminal_) std::cerr << std::endl;
+  loop_.quit(status_);
 }
 
 void HeadlessRun::PrintStatus() {

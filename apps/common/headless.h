@@ -42,6 +42,7 @@ class HeadlessRun {
   void Next();
   void Check();
   void Finish(int status);
+  void QuitOnceClosed();
   bool Finished(const Step& step) const;
   void PrintStatus();
   void ShowProgress();
@@ -54,6 +55,7 @@ class HeadlessRun {
   bool exchangeEnded_ = false;
   int shownPercent_ = -1;
   bool finishing_ = false;
+  bool quitting_ = false;
   int status_ = kExitOk;
   std::string shownStatus_[2];
   bool terminal_;
