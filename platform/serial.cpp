@@ -46,6 +46,10 @@ LineSettings ParseLineSettings(const std::string& text) {
   return s;
 }
 
+std::string PortName(const std::string& listText) {
+  return listText.substr(0, listText.find(" ("));
+}
+
 std::string PortPath(const std::string& port) {
   if (port.find('/') != std::string::npos) return port;
   if (AllDigits(port)) {
@@ -71,7 +75,7 @@ void MSComm::SetPortOpen(bool open) {
   if (device_ && device_->isOpen()) throw PortError("Порт " + CommPort + " уже открыт");
   device_.reset();  // a device lost earlier
   const LineSettings settings = ParseLineSettings(Settings);
-  auto device = factory_(CommPort);
+  auto device = factory_(PortName(CommPort));
   device->onBytesArrived = [this] {
     if (OnBytesArrived) OnBytesArrived();
   };

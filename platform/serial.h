@@ -42,6 +42,10 @@ class SerialDevice {
 // Makes the device for a port text: "1" to "9", a device path, or "sim". Throws PortError.
 using DeviceFactory = std::function<std::unique_ptr<SerialDevice>(const std::string& port)>;
 
+// The port of a port list text: an item may carry a note after the port, as in
+// "/dev/ttyUSB0 (занят или нет доступа)"; the port is the text before " (".
+std::string PortName(const std::string& listText);
+
 // The device path that a port text names: a number N stands for /dev/ttyS<N-1>; a text with
 // a "/" is a path; anything else is a PortError.
 std::string PortPath(const std::string& port);

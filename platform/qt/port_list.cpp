@@ -1,5 +1,6 @@
 #include "platform/qt/port_list.h"
 
+#include <QSerialPort>
 #include <QSerialPortInfo>
 #include <algorithm>
 #include <cctype>
@@ -42,11 +43,21 @@ std::vector<std::string> PortListDevices(std::vector<std::string> paths) {
   return paths;
 }
 
+std::string UnavailableNote(const std::string& path) {
+  QSerialPort port(QString::fromStdString(path));
+  if (port.open(QIODevice::ReadWrite)) return {};  // the same open, lock file included, as Start's
+  return port.error() == QSerialPort::DeviceNotFoundError ? "нет устройства"
+                                                          : "занят или нет доступа";
+}
+
 std::vector<std::string> SerialDevicesFound() {
   std::vector<std::string> paths;
   for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts())
     paths.push_back(port.systemLocation().toStdString());
-  return PortListDevices(std::move(paths));
+  paths = PortListDevices(std::move(paths));
+  for (auto& path : paths)
+    if (const std::string note = UnavailableNote(path); !note.empty()) path += " (" + note + ")";
+  return paths;
 }
 
 }  // namespace platform

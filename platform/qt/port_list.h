@@ -6,8 +6,13 @@
 
 namespace platform {
 
-// The device paths of the serial ports found on this machine, as the port list shows them.
+// The device paths of the serial ports found on this machine, as the port list shows them;
+// a port this program cannot open now carries a note: "/dev/ttyUSB0 (занят или нет доступа)".
 std::vector<std::string> SerialDevicesFound();
+
+// The note for a device this program cannot open now (held by another program, its lock file
+// taken, or no permission); empty when it can be opened.
+std::string UnavailableNote(const std::string& path);
 
 // The port list's share of `paths`: without the devices a number stands for, sorted by name,
 // the numbers in names in numeric order (/dev/ttyS9 before /dev/ttyS10).
