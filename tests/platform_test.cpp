@@ -125,3 +125,18 @@ TEST(MemoryLine, BytesCrossAtTheLineSpeed) {
   EXPECT_THROW(comm.Output("x"), PortError);
   comm.SetPortOpen(false);  // closing twice does no harm
 }
+
+TEST(MemoryLine, BytesWrittenRightBeforeCloseStillCrossTheLine) {
+  // Stop writes its frame and closes the port at once: the closed port's device is gone by
+  // the time the bytes arrive, and the line must not reach back into it.
+  VirtualLoop loop;
+  MemoryLine line(loop);
+  MSComm comm(line.factory());
+  std::string peerGot;
+  line.onPeerReceives = [&](const std::string& b) { peerGot += b; };
+  comm.SetPortOpen(true);
+  comm.Output("stop");
+  comm.SetPortOpen(false);
+  loop.runFor(10);
+  EXPECT_EQ(peerGot, "stop");
+}

@@ -31,13 +31,14 @@ class MemoryLine::Device : public SerialDevice {
     if (!open_) throw PortError("Порт закрыт");
     line_.written_.append(bytes);
     line_.writes_.emplace_back(bytes);
-    // Each byte reaches the peer when its last bit has crossed the line.
+    // Each byte reaches the peer when its last bit has crossed the line, also when the port
+    // has been closed (and this device destroyed) by then.
     const std::int64_t t = line_.byteTimeUs();
     std::int64_t at = std::max(line_.loop_.nowUs(), line_.hostFreeUs_);
     for (char c : bytes) {
       at += t;
-      line_.loop_.scheduleUs(at - line_.loop_.nowUs(), [this, c] {
-        if (line_.onPeerReceives) line_.onPeerReceives(std::string(1, c));
+      line_.loop_.scheduleUs(at - line_.loop_.nowUs(), [&line = line_, c] {
+        if (line.onPeerReceives) line.onPeerReceives(std::string(1, c));
       });
     }
     line_.hostFreeUs_ = at;
