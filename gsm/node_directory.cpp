@@ -19,6 +19,7 @@ constexpr const char* kCountKey = "kol_uzlov";
 constexpr const char* kPhoneKey = "tel_";
 constexpr const char* kNameKey = "name_u";
 constexpr std::int32_t kDirectorySlots = 256;
+constexpr std::int32_t kMostListed = 9999;  // nodes past the slots, whatever the keys say
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -103,7 +104,9 @@ NodeDirectory ParseNodeDirectory(std::string_view iniBytes) {
   NodeDirectory d;
   d.NodeCount = Count(values);
   const std::int32_t listed =
-      d.NodeCount <= kDirectorySlots ? d.NodeCount : std::min(d.NodeCount, HighestNodeKey(values));
+      d.NodeCount <= kDirectorySlots
+          ? d.NodeCount
+          : std::min({d.NodeCount, HighestNodeKey(values), kMostListed});
   for (std::int32_t n = 1; n <= listed; ++n) {
     d.NodePhones.push_back(Value(values, kPhoneKey + std::to_string(n)));
     d.NodeNames.push_back(Value(values, kNameKey + std::to_string(n)));

@@ -23,8 +23,9 @@ struct NodeDirectory {
 };
 
 // Nodes 1 to NodeCount are listed; a count above the 256 nodes a directory is made for lists
-// them only as far as the file has keys for, so a wild count costs nothing. A missing or
-// unreadable file, a missing section or count give an empty directory.
+// them only as far as the file has keys for, and never more than 9999, so that neither a wild
+// count nor a wild key number costs anything. A missing or unreadable file, a missing section
+// or count give an empty directory.
 NodeDirectory ReadNodeDirectory(const std::string& path);
 // The same from the file's bytes.
 NodeDirectory ParseNodeDirectory(std::string_view iniBytes);

@@ -84,6 +84,12 @@ TEST(NodeDirectory, CountsAbove256ListEveryNodeTheFileHolds) {
   EXPECT_EQ(wild.NodePhones, (std::vector<std::string>{"1", "", ""}));
   EXPECT_TRUE(gsm::ParseNodeDirectory(Ini("[baza]\nkol_uzlov=99999999999\ntel_1=1\n"))
                   .NodeNames.empty());
+
+  // Nor a wild key number: a 45-byte file once listed two thousand million empty nodes.
+  const NodeDirectory wildKey =
+      gsm::ParseNodeDirectory(Ini("[baza]\nkol_uzlov=2000000000\ntel_2000000000=1\n"));
+  EXPECT_EQ(wildKey.NodePhones.size(), 9999u);
+  EXPECT_EQ(wildKey.NodeNames.size(), 9999u);
 }
 
 TEST(NodeDirectory, ReadsTheFileAndGivesNothingWhenThereIsNone) {
