@@ -1,6 +1,7 @@
 #include "archive/engine.h"
 
-#include "link/frames.h"
+#include <algorithm>
+
 #include "platform/errors.h"
 
 namespace archive {
@@ -12,6 +13,7 @@ namespace texts {
 constexpr const char* kRequest = "Запрос данных";
 constexpr const char* kReceived = "Данные приняты";
 constexpr const char* kBadChecksum = "Ошибка КС";
+constexpr const char* kForeignReply = "Ответ не на запрос";
 constexpr const char* kDone = "Обмен с прибором завершен";
 constexpr const char* kTimeout = "Таймаут er=";
 constexpr const char* kNoLink = "Нет связи с прибором";
@@ -35,6 +37,8 @@ void Engine::ResetForStart() {
   TimeoutCount = 0;
   CommandCode = 0;
   RecordPos = 0;
+  echoHeld_ = true;
+  unechoedInRow_ = 0;
   store_.PrepareFillers();
 }
 
@@ -86,9 +90,9 @@ std::uint32_t Engine::RequestData() const {
 void Engine::SendRequest() {
   const auto address =
       static_cast<std::uint8_t>(platform::ParseInteger(view_.address->Text) & 0xFF);
-  const auto frame = devlink::BinaryRequest(address, CommandCode, RecordPos, RequestData());
+  request_ = devlink::BinaryRequest(address, CommandCode, RecordPos, RequestData());
   port_.Input();  // whatever waits is stale: a late or surplus reply
-  port_.Output(devlink::FrameBytes(frame));
+  port_.Output(devlink::FrameBytes(request_));
   view_.status->Panels[0] = texts::kRequest;
 }
 
@@ -110,7 +114,8 @@ void Engine::TakeReply() {
   const std::uint32_t v = devlink::ReplyValue(reply);
   OutValue = v;
   store_.Store(RecordPos, v);
-  if (devlink::ReplyChecksumOk(reply)) {
+  const bool sumHolds = devlink::ReplyChecksumOk(reply);
+  if (sumHolds && AnswersRequest(reply)) {
     TimeoutCount = 0;
     ++RecordPos;
     if (rules_.ringWrap && !ReadByMonths && RecordPos > kRingEnd) RecordPos = 0;
@@ -118,15 +123,26 @@ void Engine::TakeReply() {
     const bool reached = rules_.completeAtOrPast ? RecordPos >= EndPos : RecordPos == EndPos;
     if (reached) return Complete();
   } else {
-    // A corrupted reply is never taken as the record: the same position is asked for again,
-    // and a run of them ends the operation like a run of time-outs.
-    view_.status->Panels[0] = texts::kBadChecksum;
+    // A corrupted reply, or one to another request, is never taken as the record: the same
+    // position is asked for again, and a run of them ends the operation like a run of
+    // time-outs.
+    view_.status->Panels[0] = sumHolds ? texts::kForeignReply : texts::kBadChecksum;
     if (++TimeoutCount >= rules_.giveUpAfter) return Fail(texts::kNoLink);
     return ResendAfterSettling();
   }
   OutValue = devlink::FloatBits(store_.FillerValues[RecordPos]);
   SendAndWatch();
   view_.gauge->Progress = rules_.progressByPosition ? RecordPos : GoodCount;
+}
+
+bool Engine::AnswersRequest(const devlink::Frame& reply) {
+  if (!echoHeld_) return true;
+  if (std::equal(reply.begin() + 1, reply.begin() + 5, request_.begin() + 1)) {
+    unechoedInRow_ = 0;
+    return true;
+  }
+  echoHeld_ = ++unechoedInRow_ < kEchoEvidence;
+  return !echoHeld_;
 }
 
 void Engine::Complete() {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "archive/record_store.h"
+#include "link/frames.h"
 #include "platform/controls.h"
 #include "platform/event_loop.h"
 #include "platform/serial.h"
@@ -92,6 +93,7 @@ class Engine {
   void SendRequest();
   void SendAndWatch();
   void TakeReply();
+  bool AnswersRequest(const devlink::Frame& reply);
   void Complete();
   void CheckTimeout();
   void ArmTimeout();
@@ -109,10 +111,24 @@ class Engine {
   std::int64_t lastRequestMs_ = 0;
   platform::TaskId timeoutTask_ = 0;
   platform::TaskId settleTask_ = 0;  // a re-send waiting for the line to go quiet
+  devlink::Frame request_{};  // the request outstanding
+  // Whether replies must echo their request's address, command and position (see
+  // kEchoEvidence), and how many replies in a row have come without the echo.
+  bool echoHeld_ = true;
+  int unechoedInRow_ = 0;
 };
 
 // After a bad reply the line is left to go quiet this long before the request is sent again,
 // so that the tail of a surplus or misaligned reply is discarded, not taken for the next one.
 constexpr std::int64_t kSettleMs = 50;
+
+// Reply bytes 1 to 4 are the meter's own: the line protocol does not say what they hold. A meter
+// that echoes there the address, command and position of the request it answers is held to it:
+// a reply whose sum holds but that carries another request's echo is not the record asked for
+// (a late reply to an earlier request, or the tail of one reply run into the next whose sum
+// holds by chance); it is a bad reply, and the position is asked for again. A meter that does
+// not echo shows it reply after reply: after this many replies in a row without the echo, the
+// connection takes replies by their sum alone.
+constexpr int kEchoEvidence = 3;
 
 }  // namespace archive

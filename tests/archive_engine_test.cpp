@@ -269,3 +269,43 @@ TEST(Engine, StopSendsCommand3AndIgnoresTheLateReply) {
   EXPECT_EQ(rig.port.InBufferCount(), 11u);  // its reply is never read
   EXPECT_TRUE(rig.ended.empty());
 }
+
+TEST(Engine, AReplyEchoingAnotherRequestIsAskedForAgain) {
+  // A late reply to the record before, whole and with its sum holding, arrives where the
+  // reply to record 2 is awaited: it is not taken for record 2.
+  EngineRig rig(kArcgsmRules);
+  bool once = false;
+  rig.meter.policy = [&](const Request& r) {
+    if (r.position != 2 || std::exchange(once, true)) return Answer{Answer::Value, r.position};
+    return Answer{Answer::Raw, 0,
+                  devlink::FrameBytes(devlink::BinaryRequest(r.address, r.command, 1, 1))};
+  };
+  rig.engine.StartOperation(kReadParams, 0, 4);
+  ASSERT_TRUE(rig.RunToEnd());
+  std::vector<int> positions;
+  for (const auto& r : rig.meter.requests) positions.push_back(r.position);
+  EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 2, 3}));
+  for (std::uint16_t p = 0; p < 4; ++p) EXPECT_EQ(rig.store.ParamValues[p], p);
+  EXPECT_TRUE(rig.Saw("Ответ не на запрос"));
+  EXPECT_EQ(rig.ended, std::vector<bool>{true});
+}
+
+TEST(Engine, AMeterThatDoesNotEchoIsReadByTheSumAloneAfterAFewReplies) {
+  for (const auto& c : kBoth) {
+    EngineRig rig(*c.rules);
+    rig.meter.policy = [](const Request& r) {  // its own header on every reply
+      auto reply = devlink::BinaryRequest(0x55, 0xAA, 0x1234, 1000u + r.position);
+      return Answer{Answer::Raw, 0, devlink::FrameBytes(reply)};
+    };
+    for (int connection = 0; connection < 2; ++connection) {
+      rig.meter.requests.clear();
+      rig.engine.ResetForStart();  // every connection looks afresh
+      rig.engine.StartOperation(kReadParams, 0, 10);
+      ASSERT_TRUE(rig.RunToEnd()) << c.name;
+      // The first record is asked for until the meter has shown it does not echo.
+      EXPECT_EQ(rig.meter.requests.size(), 10u + kEchoEvidence - 1) << c.name;
+      for (std::uint16_t p = 0; p < 10; ++p) EXPECT_EQ(rig.store.ParamValues[p], 1000u + p);
+    }
+    EXPECT_EQ(rig.ended, (std::vector<bool>{true, true})) << c.name;
+  }
+}

@@ -1,0 +1,4 @@
+# Reliability: faulty lines, lost ports, failing disks and bad input, on virtual time and end
+# to end over pseudo-terminals.
+tm_test(reliability_tests reliability_test.cpp
+  LIBS tm_arcread_form tm_arcgsm_form tm_sim tm_platform_virtual)

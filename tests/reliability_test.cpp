@@ -1,0 +1,246 @@
+// The archive programs on a faulty line, on virtual time against the simulated meter: dropped,
+// corrupted, partial, surplus and late replies and a meter that falls silent. Every read either
+// writes the reports of a fault-free read or gives up with no report at all.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+
+#include "apps/arcgsm/arcgsm_form.h"
+#include "apps/arcread/arcread_form.h"
+#include "export/export.h"
+#include "gsm/modem_call.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "sim/line_sim.h"
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNoLink = "Нет связи с прибором";
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The first line where two report texts differ, for a short failure message; empty if equal.
+std::string FirstDifference(const std::string& got, const std::string& expected) {
+  if (got == expected) return {};
+  std::size_t at = 0;
+  while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
+  const std::size_t newline = expected.rfind('\n', at);
+  const std::size_t line = newline == std::string::npos ? 0 : newline + 1;
+  return "differs from the fault-free report at byte " + std::to_string(at) + ", in the line \"" +
+         expected.substr(line, expected.find('\r', line) - line) + "\"";
+}
+
+// One archive program as a read of its archive is started.
+struct Program {
+  const char* name;
+  bool modem;
+  std::function<std::unique_ptr<archive::ArchiveWindow>(VirtualLoop&, DeviceFactory,
+                                                        std::string)>
+      make;
+  // After Start: the buttons of the archive read (arcgsm calls first).
+  std::function<void(archive::ArchiveWindow&, VirtualLoop&)> read;
+  int lateMs;  // a reply this late comes after the program's re-send
+};
+
+const Program kArcread{
+    "arcread", false,
+    [](VirtualLoop& loop, DeviceFactory ports, std::string dir) {
+      return std::make_unique<arcread::TForm1>(loop, std::move(ports), std::move(dir));
+    },
+    [](archive::ArchiveWindow& form, VirtualLoop&) { form.Button11->Click(); }, 300};
+
+const Program kArcgsm{
+    "arcgsm", true,
+    [](VirtualLoop& loop, DeviceFactory ports, std::string dir) {
+      return std::make_unique<arcgsm::TForm1>(loop, std::move(ports), std::move(dir));
+    },
+    [](archive::ArchiveWindow& window, VirtualLoop& loop) {
+      auto& form = static_cast<arcgsm::TForm1&>(window);
+      form.Button5->Click();
+      loop.runFor(gsm::kAnswerWaitMs);
+      form.DateTimePicker1->Pick(EncodeDateTime({2009, 8, 1}));
+      form.ComboBox2->Text = "10";
+      form.Button14->Click();
+    },
+    4000};
+
+// A program's window on virtual time against the simulated meter (the same memory every time)
+// and a fresh data folder.
+class Rig {
+ public:
+  Rig(const Program& program, const sim::SimOptions& options, const fs::path& dataDir)
+      : program_(program), line_(loop_, options), dir_(dataDir) {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    form_ = program.make(loop_, line_.factory(), dir_.string() + "/");
+    SetErrorReporter([this](const Error& e) { errors.push_back(e.what()); });
+    form_->engine.OnRunEnded = [this](bool completed) {
+      (completed ? completed_ : gaveUp_) = true;
+    };
+    form_->Edit2->Text = "r";
+  }
+  ~Rig() {
+    SetErrorReporter([](const Error&) {});
+    form_.reset();
+    fs::remove_all(dir_);
+  }
+
+  // Start, then the buttons of the archive read.
+  void BeginRead() {
+    completed_ = gaveUp_ = false;
+    RunHandler([this] {
+      form_->Button2->Click();
+      program_.read(*form_, loop_);
+    });
+  }
+  // Runs until the read has ended and the connection with it, as the operator would end it.
+  void FinishRead() {
+    loop_.runUntil([this] { return !form_->engine.Running(); }, 48LL * 3600 * 1000);
+    status = form_->StatusBar1->Panels[0].get();
+    if (!loop_.runUntil([this] { return !form_->MSComm1.PortOpen(); }, 60000))
+      RunHandler([this] { form_->EndConnection(); });
+    loop_.runUntil([this] { return !form_->MSComm1.PortOpen(); }, 60000);
+  }
+
+  bool completed() const { return completed_; }
+  bool gaveUp() const { return gaveUp_; }
+  // The nine files' bytes.
+  std::vector<std::string> Reports() const {
+    std::vector<std::string> files;
+    for (const auto& f : report::ReportFiles())
+      files.push_back(ReadFile(dir_ / f.folder / (std::string("r") + f.suffix)));
+    return files;
+  }
+  // The log or the status bar says the reports were written.
+  bool ClaimsWritten() const {
+    const auto lines = form_->Memo1->Lines.all();
+    return std::find(lines.begin(), lines.end(), "Архивы записаны на диск:") != lines.end() ||
+           form_->StatusBar1->Panels[1].get() == report::kArchivesWritten;
+  }
+  archive::ArchiveWindow& form() { return *form_; }
+  VirtualLoop& loop() { return loop_; }
+  sim::SimulatedLine& line() { return line_; }
+
+  std::vector<std::string> errors;
+  std::string status;  // panel 0 when the read ended
+
+ private:
+  const Program& program_;
+  VirtualLoop loop_{{2009, 8, 15, 14, 5, 0, 0}};
+  sim::SimulatedLine line_;
+  fs::path dir_;
+  std::unique_ptr<archive::ArchiveWindow> form_;
+  bool completed_ = false, gaveUp_ = false;
+};
+
+sim::SimOptions MeterOptions(const Program& program, const sim::FaultOptions& faults = {}) {
+  sim::SimOptions options;
+  options.modem = program.modem;
+  options.seed = 7;
+  options.faults = faults;
+  return options;
+}
+
+fs::path DataDir(const Program& program) {
+  return fs::temp_directory_path() /
+         ("reliability_" + std::to_string(getpid()) + "_" + program.name);
+}
+
+// The reports of a read on a line without faults.
+std::vector<std::string> CleanReports(const Program& program) {
+  Rig rig(program, MeterOptions(program), DataDir(program));
+  rig.BeginRead();
+  rig.FinishRead();
+  EXPECT_TRUE(rig.completed()) << program.name;
+  EXPECT_EQ(rig.form().engine.Resent, 0u) << program.name;
+  return rig.Reports();
+}
+
+// A read that ended: complete with the reports of a fault-free read, or given up with none.
+void ExpectTheCleanReportsOrNone(const Rig& rig, const std::vector<std::string>& clean,
+                                 const std::string& where) {
+  EXPECT_TRUE(rig.completed() != rig.gaveUp()) << where;
+  const auto reports = rig.Reports();
+  if (rig.completed()) {
+    EXPECT_TRUE(rig.ClaimsWritten()) << where;
+    for (std::size_t i = 0; i < reports.size(); ++i)
+      EXPECT_EQ(FirstDifference(reports[i], clean[i]), "") << where << " file " << i;
+    return;
+  }
+  EXPECT_EQ(rig.status, kNoLink) << where;
+  EXPECT_FALSE(rig.ClaimsWritten()) << where;
+  for (const auto& r : reports) EXPECT_EQ(r, "") << where;
+}
+
+struct FaultKind {
+  const char* name;
+  std::function<void(sim::FaultOptions&, double rate, int lateMs)> set;
+};
+
+const FaultKind kFaultKinds[] = {
+    {"drop", [](sim::FaultOptions& f, double p, int) { f.dropProbability = p; }},
+    {"corrupt", [](sim::FaultOptions& f, double p, int) { f.corruptProbability = p; }},
+    {"partial", [](sim::FaultOptions& f, double p, int) { f.partialProbability = p; }},
+    {"surplus", [](sim::FaultOptions& f, double p, int) { f.surplusProbability = p; }},
+    {"late", [](sim::FaultOptions& f, double p, int ms) {
+       f.lateProbability = p;
+       f.lateMs = ms;
+     }},
+    {"all", [](sim::FaultOptions& f, double p, int ms) {
+       f.dropProbability = f.corruptProbability = f.partialProbability =
+           f.surplusProbability = f.lateProbability = p / 5;
+       f.lateMs = ms;
+     }},
+};
+
+}  // namespace
+
+TEST(FaultyLine, EveryReadWritesTheFaultFreeReportsOrGivesUpWithNone) {
+  struct Row {
+    std::string fault;
+    double rate;  // 0: the meter falls silent instead
+    sim::FaultOptions faults;
+  };
+  std::printf("%-8s %-12s %5s  %-9s %8s\n", "program", "fault", "rate", "outcome", "re-sent");
+  for (const Program* program : {&kArcread, &kArcgsm}) {
+    const std::vector<std::string> clean = CleanReports(*program);
+    std::vector<Row> rows;
+    for (const auto& kind : kFaultKinds)
+      for (double rate : {0.01, 0.05, 0.2}) {
+        rows.push_back({kind.name, rate, {}});
+        kind.set(rows.back().faults, rate, program->lateMs);
+      }
+    rows.push_back({"silent@300", 0, {}});
+    rows.back().faults.silentAfter = 300;
+    for (const Row& row : rows) {
+      Rig rig(*program, MeterOptions(*program, row.faults), DataDir(*program));
+      rig.BeginRead();
+      rig.FinishRead();
+      const std::string where = std::string(program->name) + " " + row.fault + " " +
+                                std::to_string(row.rate);
+      const std::string rate =
+          row.rate > 0 ? std::to_string(std::lround(row.rate * 100)) + "%" : "-";
+      const auto resent = static_cast<unsigned long long>(rig.form().engine.Resent);
+      std::printf("%-8s %-12s %5s  %-9s %8llu\n", program->name, row.fault.c_str(),
+                  rate.c_str(), rig.completed() ? "complete" : "gave up", resent);
+      EXPECT_EQ(rig.errors, std::vector<std::string>{}) << where;
+      EXPECT_GT(resent, 0u) << where;
+      ExpectTheCleanReportsOrNone(rig, clean, where);
+    }
+  }
+}
