@@ -1,5 +1,7 @@
 #include "archive/export_files.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -21,6 +23,7 @@ void ExportFileSet::Create(const std::vector<std::string>& paths) {
   for (const auto& path : paths) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) throw platform::FileError("Не удалось создать файл " + path + ": " + Why());
+    std::setvbuf(f, nullptr, _IONBF, 0);  // an append reaches the disk whole or fails now
     files_.push_back(f);
     paths_.push_back(path);
   }
@@ -30,8 +33,11 @@ void ExportFileSet::Append(std::size_t i, const std::string& bytes) {
   if (i >= files_.size())
     throw platform::FileError("Файл архива не открыт: нажмите «Старт» перед чтением архива");
   std::FILE* f = files_[i];
-  if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fflush(f) != 0)
-    throw platform::FileError("Ошибка записи в файл " + paths_[i] + ": " + Why());
+  if (std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size()) return;
+  const std::string failure = "Ошибка записи в файл " + paths_[i] + ": " + Why();
+  // What did reach the disk is taken back: no report is left cut short, looking whole.
+  [[maybe_unused]] const int emptied = ::ftruncate(::fileno(f), 0);
+  throw platform::FileError(failure);
 }
 
 void ExportFileSet::Close() {

@@ -17,8 +17,8 @@ class ExportFileSet {
   // Creates the files empty, in order (an existing file is emptied). A file that cannot be
   // created ends the step there; the files created before it stay created and open.
   void Create(const std::vector<std::string>& paths);
-  // Appends bytes to file i and pushes them to the disk's cache, so that a full disk is
-  // known now, not at Stop.
+  // Appends bytes to file i, straight to the disk's cache, so that a full disk is known now,
+  // not at Stop; a file that cannot take them all is left empty.
   void Append(std::size_t i, const std::string& bytes);
   // Closes every open file; a failure to write out what was buffered is a FileError after
   // all files are closed.

@@ -1,10 +1,13 @@
-// The archive programs on a faulty line, on virtual time against the simulated meter: dropped,
-// corrupted, partial, surplus and late replies and a meter that falls silent. Every read either
-// writes the reports of a fault-free read or gives up with no report at all.
+// The archive programs on virtual time against the simulated meter: reads on a faulty line
+// (dropped, corrupted, partial, surplus and late replies, a meter that falls silent) write the
+// reports of a fault-free read or none; a port lost during a read, a data folder that cannot be
+// made and a disk that fills during the export are reported and leave no report cut short.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -83,11 +86,13 @@ const Program kArcgsm{
 // and a fresh data folder.
 class Rig {
  public:
-  Rig(const Program& program, const sim::SimOptions& options, const fs::path& dataDir)
-      : program_(program), line_(loop_, options), dir_(dataDir) {
+  // The data folder is `dataFolder` under `dir`, a fresh folder removed with the rig.
+  Rig(const Program& program, const sim::SimOptions& options, const fs::path& dir,
+      const std::string& dataFolder = ".")
+      : program_(program), line_(loop_, options), dir_(dir) {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    form_ = program.make(loop_, line_.factory(), dir_.string() + "/");
+    form_ = program.make(loop_, line_.factory(), (dir_ / dataFolder).string() + "/");
     SetErrorReporter([this](const Error& e) { errors.push_back(e.what()); });
     form_->engine.OnRunEnded = [this](bool completed) {
       (completed ? completed_ : gaveUp_) = true;
@@ -123,7 +128,7 @@ class Rig {
   std::vector<std::string> Reports() const {
     std::vector<std::string> files;
     for (const auto& f : report::ReportFiles())
-      files.push_back(ReadFile(dir_ / f.folder / (std::string("r") + f.suffix)));
+      files.push_back(ReadFile(form_->DataDir() + f.folder + "r" + f.suffix));
     return files;
   }
   // The log or the status bar says the reports were written.
@@ -134,6 +139,7 @@ class Rig {
   }
   archive::ArchiveWindow& form() { return *form_; }
   VirtualLoop& loop() { return loop_; }
+  const fs::path& dir() const { return dir_; }
   sim::SimulatedLine& line() { return line_; }
 
   std::vector<std::string> errors;
@@ -241,6 +247,103 @@ TEST(FaultyLine, EveryReadWritesTheFaultFreeReportsOrGivesUpWithNone) {
       EXPECT_EQ(rig.errors, std::vector<std::string>{}) << where;
       EXPECT_GT(resent, 0u) << where;
       ExpectTheCleanReportsOrNone(rig, clean, where);
+    }
+  }
+}
+
+TEST(LostPort, AReadStopsWithOneReportNoFilesAndStopAndStartReadAgain) {
+  for (const Program* program : {&kArcread, &kArcgsm}) {
+    const std::vector<std::string> clean = CleanReports(*program);
+    Rig rig(*program, MeterOptions(*program), DataDir(*program));
+    rig.BeginRead();
+    ASSERT_TRUE(rig.loop().runUntil([&] { return rig.form().engine.GoodCount >= 300; }))
+        << program->name;
+    rig.line().line().pull();  // the USB adapter is pulled out
+    const std::size_t written = rig.line().line().writes().size();
+    rig.loop().runFor(120000);
+    EXPECT_EQ(rig.errors, std::vector<std::string>{"Устройство последовательного порта отключено"})
+        << program->name;
+    EXPECT_FALSE(rig.form().engine.Running()) << program->name;
+    EXPECT_EQ(rig.form().StatusBar1->Panels[0].get(), "Порт потерян") << program->name;
+    EXPECT_EQ(rig.line().line().writes().size(), written) << program->name;
+    EXPECT_FALSE(rig.ClaimsWritten()) << program->name;
+    for (const auto& r : rig.Reports()) EXPECT_EQ(r, "") << program->name;
+
+    // The device is back: Stop, then a new Start and read.
+    RunHandler([&] { rig.form().Button3->Click(); });
+    rig.BeginRead();
+    rig.FinishRead();
+    EXPECT_TRUE(rig.completed()) << program->name;
+    ExpectTheCleanReportsOrNone(rig, clean, program->name);
+    EXPECT_EQ(rig.errors.size(), 1u) << program->name;
+  }
+}
+
+TEST(DiskFaults, ADataFolderThatCannotBeMadeStopsStartWithAMessageNamingIt) {
+  for (const Program* program : {&kArcread, &kArcgsm}) {
+    // A folder under a regular file cannot be made, whatever the user's rights.
+    Rig rig(*program, MeterOptions(*program), DataDir(*program), "afile/sub");
+    std::ofstream(rig.dir() / "afile") << "not a folder";
+    RunHandler([&] { rig.form().Button2->Click(); });
+    ASSERT_EQ(rig.errors.size(), 1u) << program->name;
+    EXPECT_EQ(rig.errors[0].rfind("Не удалось создать папку " + rig.form().DataDir() + "arc/", 0),
+              0u)
+        << rig.errors[0];
+    EXPECT_TRUE(rig.form().Button2->Enabled) << program->name;
+    EXPECT_FALSE(rig.form().MSComm1.PortOpen()) << program->name;
+    EXPECT_TRUE(rig.line().line().writes().empty()) << program->name;
+  }
+}
+
+namespace {
+
+// Files cannot grow beyond `bytes` while it lives, as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit small = old_;
+    small.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, handler_);
+  }
+
+ private:
+  void (*handler_)(int);
+  rlimit old_{};
+};
+
+}  // namespace
+
+TEST(DiskFaults, ADiskThatFillsDuringTheExportIsReportedAndTheConnectionStillEnds) {
+  for (const Program* program : {&kArcread, &kArcgsm}) {
+    const std::vector<std::string> clean = CleanReports(*program);
+    Rig rig(*program, MeterOptions(*program), DataDir(*program));
+    rig.BeginRead();
+    ASSERT_TRUE(rig.loop().runUntil([&] { return rig.form().Gauge1->PercentDone() >= 90; }));
+    {
+      const FileSizeLimit full(4096);
+      rig.loop().runUntil([&] { return !rig.form().MSComm1.PortOpen(); }, 60000);
+    }
+    ASSERT_EQ(rig.errors.size(), 1u) << program->name;
+    EXPECT_EQ(rig.errors[0].rfind("Ошибка записи в файл " + rig.form().DataDir() + "arc/", 0), 0u)
+        << rig.errors[0];
+    // The connection ended as after every read: Stop, in arcgsm after the hang-up.
+    EXPECT_FALSE(rig.form().MSComm1.PortOpen()) << program->name;
+    EXPECT_TRUE(rig.form().Button2->Enabled) << program->name;
+    const auto& writes = rig.line().line().writes();
+    if (program->modem) {
+      EXPECT_NE(std::find(writes.begin(), writes.end(), "ATH\r"), writes.end());
+    }
+    EXPECT_FALSE(rig.ClaimsWritten()) << program->name;
+    // Every report is whole or empty: none is left cut short.
+    const auto reports = rig.Reports();
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+      if (reports[i].empty()) continue;
+      EXPECT_EQ(FirstDifference(reports[i], clean[i]), "") << program->name << " file " << i;
     }
   }
 }
