@@ -154,14 +154,34 @@ const char* const kCommonOptionsHelp =
     "  --trace FILE      записать обмен по порту в файл (и в окне)\n"
     "  --help            эта справка\n";
 
+namespace {
+
+// An address outside the list would be taken by its low byte: another meter on the line.
+std::string Address(const std::string& text) {
+  try {
+    const long long n = ParseInteger(text);
+    if (n >= 0 && n <= 255) return text;
+  } catch (const ConversionError&) {
+  }
+  throw UsageError("--address: ожидается целое число от 0 до 255, а не «" + text + "»");
+}
+
+// An empty folder would silently be the default one.
+std::string Folder(const std::string& text) {
+  if (text.empty()) throw UsageError("--data-dir: пустое имя папки");
+  return text;
+}
+
+}  // namespace
+
 bool TakeCommonOption(Args& args, const std::string& option, CommonOptions& common) {
   const bool field = option == "--port" || option == "--speed" || option == "--address" ||
                      option == "--stamp";
   if (option == "--port") common.port = args.value(option);
   else if (option == "--speed") common.speed = args.value(option);
-  else if (option == "--address") common.address = args.value(option);
+  else if (option == "--address") common.address = Address(args.value(option));
   else if (option == "--stamp") common.stamp = args.value(option);
-  else if (option == "--data-dir") common.dataDir = args.value(option);
+  else if (option == "--data-dir") common.dataDir = Folder(args.value(option));
   else if (option == "--csv") common.csv = true;
   else if (option == "--charts") common.charts = true;
   else if (option == "--trace") common.trace = args.value(option);

@@ -24,6 +24,16 @@ std::optional<int> CyclesFrom(const std::string& text) {
   return std::nullopt;
 }
 
+// An address outside the list would be taken by its low byte: another meter on the line.
+bool IsAddress(const std::string& text) {
+  try {
+    const long long n = ParseInteger(text);
+    return n >= 0 && n <= 255;
+  } catch (const ConversionError&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 const char* const kUsage =
@@ -68,6 +78,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (!field && name != "--cycles") return usageError("Неизвестный параметр «" + name + "»");
     if (i + 1 == args.size()) return usageError("У параметра " + name + " нет значения");
     const std::string& value = args[++i];
+    if (field == &line.options.address && !IsAddress(value))
+      return usageError("--address ожидает целое число от 0 до 255, а не «" + value + "»");
     if (field) {
       *field = value;
       continue;
