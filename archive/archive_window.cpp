@@ -31,6 +31,14 @@ Font GroupFont() { return {"Arial", 13, colors::Navy, true}; }
 
 Font ButtonFont() { return {"Arial", 13, colors::Navy}; }
 
+void CheckAddress(const std::string& text) {
+  try {
+    ParseInteger(text);
+  } catch (const ConversionError& e) {
+    throw ConversionError(std::string("Адрес прибора: ") + e.what());
+  }
+}
+
 }  // namespace
 
 ArchiveWindow::ArchiveWindow(const WindowTraits& traits, EventLoop& loop_,
@@ -248,7 +256,7 @@ void ArchiveWindow::Button2Click() {
   files_.Create(ExportPaths(Edit2->Text));
   try {
     engine.ResetForStart();
-    ParseInteger(ComboBox11->Text);  // the address must be a number before the port opens
+    CheckAddress(ComboBox11->Text);  // the address must be a number before the port opens
     OpenPort();
   } catch (...) {
     // The files stay created, as empty files; nothing holds them open.

@@ -16,7 +16,12 @@ int Bank(int month) { return (month - 1) % 4; }
 
 // The day count, limited to what one pass of the ring can hold: more days read nothing more.
 int DayCount(const std::string& text) {
-  const long long n = platform::ParseInteger(text);
+  long long n = 0;
+  try {
+    n = platform::ParseInteger(text);
+  } catch (const platform::ConversionError& e) {
+    throw platform::ConversionError(std::string("Число дней: ") + e.what());
+  }
   if (n < 0)
     throw platform::ConversionError("Число дней «" + text + "» не может быть отрицательным");
   return static_cast<int>(std::min<long long>(n, kRingPositions));

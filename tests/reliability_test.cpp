@@ -1,7 +1,8 @@
 // The archive programs on virtual time against the simulated meter: reads on a faulty line
 // (dropped, corrupted, partial, surplus and late replies, a meter that falls silent) write the
 // reports of a fault-free read or none; a port lost during a read, a data folder that cannot be
-// made and a disk that fills during the export are reported and leave no report cut short.
+// made and a disk that fills during the export are reported and leave no report cut short; a
+// bad value in a field of the windows is refused with a message naming it.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -19,6 +20,7 @@
 #include "apps/arcread/arcread_form.h"
 #include "export/export.h"
 #include "gsm/modem_call.h"
+#include "link/frames.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "sim/line_sim.h"
@@ -346,4 +348,111 @@ TEST(DiskFaults, ADiskThatFillsDuringTheExportIsReportedAndTheConnectionStillEnd
       EXPECT_EQ(FirstDifference(reports[i], clean[i]), "") << program->name << " file " << i;
     }
   }
+}
+
+namespace {
+
+// A value typed into a field of a window, and what the window does with it.
+struct FieldCase {
+  const char* what;
+  std::function<void(Rig&)> enter;  // types the value and presses the button that takes it
+  std::string message;              // the message shown; empty: the value is taken
+  std::function<void(Rig&)> taken = {};  // then: what the program did with it
+};
+
+// A refused value shows its message once, sends nothing more, and leaves a window that Stop
+// and a new Start serve.
+void ExpectFieldCases(const Program& program, const std::vector<FieldCase>& cases) {
+  for (const auto& c : cases) {
+    Rig rig(program, MeterOptions(program), DataDir(program));
+    RunHandler([&] { c.enter(rig); });
+    if (c.message.empty()) {
+      EXPECT_EQ(rig.errors, std::vector<std::string>{}) << c.what;
+      c.taken(rig);
+      continue;
+    }
+    ASSERT_EQ(rig.errors.size(), 1u) << c.what;
+    EXPECT_NE(rig.errors[0].find(c.message), std::string::npos) << c.what << ": " << rig.errors[0];
+    const std::size_t written = rig.line().line().writes().size();
+    rig.loop().runFor(60000);
+    EXPECT_EQ(rig.line().line().writes().size(), written) << c.what;
+    RunHandler([&] { rig.form().Button3->Click(); });
+    EXPECT_TRUE(rig.form().Button2->Enabled) << c.what;
+    EXPECT_EQ(rig.errors.size(), 1u) << c.what;
+  }
+}
+
+void Start(Rig& rig) { rig.form().Button2->Click(); }
+
+}  // namespace
+
+// Besides: an address, line settings, port and file stamp that stop Start (arcread_test.cpp
+// FailedStarts...), addresses above 255 taken by their low byte (archive_engine_test.cpp),
+// texts that Windows-1251 cannot hold (platform_test.cpp).
+TEST(BadInput, ArcreadWindowFields) {
+  const auto stamp = [](std::string text) {
+    return [text](Rig& r) {
+      r.form().Edit2->Text = text;
+      Start(r);
+    };
+  };
+  ExpectFieldCases(kArcread, {
+      {"empty address", [](Rig& r) {
+         r.form().ComboBox11->Text = "";
+         Start(r);
+       }, "Адрес прибора: «»"},
+      {"address -1", [](Rig& r) {
+         r.form().ComboBox11->Text = "-1";
+         Start(r);
+         r.form().Button7->Click();
+         r.loop().runUntil([&] { return !r.form().engine.Running(); });
+       }, "", [](Rig& r) {  // the low byte, as every number of the list
+         EXPECT_EQ(devlink::FrameFromBytes(r.line().line().writes().back())[1], 0xFF);
+         EXPECT_EQ(r.form().StatusBar1->Panels[0].get(), "Обмен с прибором завершен");
+       }},
+      {"empty port", [](Rig& r) {
+         r.form().ComboBox1->Text = "";
+         Start(r);
+       }, "Неверный порт «»"},
+      {"line settings abc", [](Rig& r) {
+         r.form().ComboBox10->Text = "abc";
+         Start(r);
+       }, "Неверные параметры линии «abc»"},
+      {"stamp /", stamp("/"), "Недопустимое имя файла «/»"},
+      {"stamp ..", stamp(".."), "Недопустимое имя файла «..»"},
+      {"stamp with a control character", stamp("a\x01z"), "Недопустимое имя файла"},
+      {"stamp too long for a file name", stamp(std::string(300, 'x')),
+       "Не удалось создать файл "},
+      {"GSM settings Windows-1251 cannot hold", [](Rig& r) {
+         Start(r);
+         r.form().Edit1->Text = "1+79001234567+日本";
+         r.form().Button5->Click();
+       }, "Текст «1+79001234567+日本» содержит символы, которых нет в кодировке Windows-1251"},
+  });
+}
+
+// Besides: the fields arcgsm shares with arcread (above); day counts that are no count
+// (arcgsm_form_test.cpp, range_selection_test.cpp) or run past the ring (the same); node
+// directories with garbage, wild counts, missing keys or binary bytes (node_directory_test.cpp).
+TEST(BadInput, ArcgsmWindowFields) {
+  ExpectFieldCases(kArcgsm, {
+      {"number Windows-1251 cannot hold", [](Rig& r) {
+         Start(r);
+         r.form().Edit1->Text = "+7日本";
+         r.form().Button5->Click();
+       }, "Текст «+7日本» содержит символы, которых нет в кодировке Windows-1251"},
+      {"empty number", [](Rig& r) {
+         Start(r);
+         r.form().Edit1->Text = "";
+         r.form().Button5->Click();
+         r.loop().runFor(gsm::kAnswerWaitMs);
+         r.form().Button7->Click();  // the commands are there: a read has no meter to reach
+         r.loop().runUntil([&] { return !r.form().engine.Running(); });
+       }, "", [](Rig& r) {
+         const auto memo = r.form().Memo1->Lines.all();
+         EXPECT_NE(std::find(memo.begin(), memo.end(), "ERROR"), memo.end());
+         EXPECT_EQ(r.form().StatusBar1->Panels[0].get(), kNoLink);
+         EXPECT_EQ(r.form().Label70->Caption.get(), "");
+       }},
+  });
 }
