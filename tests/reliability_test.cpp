@@ -18,12 +18,16 @@
 
 #include "apps/arcgsm/arcgsm_form.h"
 #include "apps/arcread/arcread_form.h"
+#include "apps/common/extra_exports.h"
+#include "apps/common/headless.h"
+#include "archive/record_store.h"
 #include "export/export.h"
 #include "gsm/modem_call.h"
 #include "link/frames.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "sim/line_sim.h"
+#include "sim/memory.h"
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -90,11 +94,12 @@ class Rig {
  public:
   // The data folder is `dataFolder` under `dir`, a fresh folder removed with the rig.
   Rig(const Program& program, const sim::SimOptions& options, const fs::path& dir,
-      const std::string& dataFolder = ".")
+      const std::string& dataFolder = {})
       : program_(program), line_(loop_, options), dir_(dir) {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    form_ = program.make(loop_, line_.factory(), (dir_ / dataFolder).string() + "/");
+    const fs::path data = dataFolder.empty() ? dir_ : dir_ / dataFolder;
+    form_ = program.make(loop_, line_.factory(), data.string() + "/");
     SetErrorReporter([this](const Error& e) { errors.push_back(e.what()); });
     form_->engine.OnRunEnded = [this](bool completed) {
       (completed ? completed_ : gaveUp_) = true;
@@ -348,6 +353,49 @@ TEST(DiskFaults, ADiskThatFillsDuringTheExportIsReportedAndTheConnectionStillEnd
       EXPECT_EQ(FirstDifference(reports[i], clean[i]), "") << program->name << " file " << i;
     }
   }
+}
+
+TEST(DiskFaults, AHeadlessCallOnAFullDiskHangsUpAndExitsWith2) {
+  Rig rig(kArcgsm, MeterOptions(kArcgsm), DataDir(kArcgsm));
+  auto& form = static_cast<arcgsm::TForm1&>(rig.form());
+  app::Step dial{};
+  dial.button = form.Button5;
+  dial.until = app::Step::Until::Condition;
+  dial.condition = [&form] { return form.Button6->Enabled.get(); };
+  app::Step read{};
+  read.button = form.Button14;
+  read.until = app::Step::Until::PortCloses;
+  read.before = [&form] { form.ComboBox2->Text = "10"; };
+  app::HeadlessRun run(form, rig.loop());
+  run.Begin({dial, read});
+  ASSERT_TRUE(rig.loop().runUntil([&] { return form.Gauge1->PercentDone() >= 90; }));
+  {
+    const FileSizeLimit full(4096);
+    ASSERT_TRUE(rig.loop().runUntil([&] { return rig.loop().quitRequested(); }, 60000));
+  }
+  EXPECT_EQ(rig.loop().exitCode(), app::kExitUsage);
+  const auto& writes = rig.line().line().writes();
+  EXPECT_NE(std::find(writes.begin(), writes.end(), "ATH\r"), writes.end());
+  EXPECT_FALSE(form.MSComm1.PortOpen());
+  EXPECT_FALSE(rig.ClaimsWritten());
+}
+
+TEST(DiskFaults, CsvFilesThatTheDiskCannotTakeAreNotLeftCutShort) {
+  auto archive = sim::GenerateMemory(7, EncodeDateTime({2009, 8, 15, 14})).archive;
+  archive.resize(archive::kStoreCells);
+  const auto series = report::ExportSeries(archive, {true, true, true});
+  const auto whole = report::CsvFiles(series);
+  const fs::path dir = DataDir(kArcread);
+  fs::remove_all(dir);
+  {
+    const FileSizeLimit full(4096);
+    EXPECT_THROW(app::WriteCsvFiles(series, dir.string() + "/", "c"), FileError);
+  }
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    const fs::path file = dir / "arc/csv" / (std::string("c") + report::kCsvSuffixes[i]);
+    EXPECT_TRUE(!fs::exists(file) || ReadFile(file) == whole[i]) << file;
+  }
+  fs::remove_all(dir);
 }
 
 namespace {

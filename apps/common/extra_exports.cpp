@@ -21,7 +21,9 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (f) ok = std::fclose(f) == 0 && ok;
-  if (!ok) throw platform::FileError("Ошибка записи в файл " + path);
+  if (ok) return;
+  std::remove(path.c_str());  // no file is left cut short, looking whole
+  throw platform::FileError("Ошибка записи в файл " + path);
 }
 
 void MakeFolder(const std::string& folder) {
