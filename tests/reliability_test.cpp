@@ -286,6 +286,23 @@ TEST(LostPort, AReadStopsWithOneReportNoFilesAndStopAndStartReadAgain) {
   }
 }
 
+TEST(LostPort, DuringTheHangUpAfterAReadNoStepOfTheCallRunsOnAndStopCloses) {
+  for (const char* lastWrite : {"+++", "ATH\r"}) {
+    Rig rig(kArcgsm, MeterOptions(kArcgsm), DataDir(kArcgsm));
+    rig.BeginRead();
+    const auto& writes = rig.line().line().writes();
+    ASSERT_TRUE(rig.loop().runUntil([&] { return writes.back() == lastWrite; })) << lastWrite;
+    rig.line().line().pull();
+    rig.loop().runFor(60000);
+    EXPECT_EQ(writes.back(), lastWrite);
+    EXPECT_EQ(rig.errors.size(), 1u) << lastWrite;
+    EXPECT_TRUE(rig.ClaimsWritten()) << lastWrite;  // the read had ended before
+    RunHandler([&] { rig.form().Button3->Click(); });
+    EXPECT_TRUE(rig.form().Button2->Enabled) << lastWrite;
+    EXPECT_EQ(rig.errors.size(), 1u) << lastWrite;
+  }
+}
+
 TEST(DiskFaults, ADataFolderThatCannotBeMadeStopsStartWithAMessageNamingIt) {
   for (const Program* program : {&kArcread, &kArcgsm}) {
     // A folder under a regular file cannot be made, whatever the user's rights.
