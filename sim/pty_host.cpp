@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
+#include <sys/timerfd.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,61 +20,6 @@
 #include "sim/memory_file.h"
 
 namespace sim {
-
-// Holds bytes back until the line would have carried them: each byte takes byteUs after the
-// one before it, and after the moment it was handed over.
-class PtyHost::Pacer {
- public:
-  Pacer(platform::EventLoop& loop, std::function<void(const std::string&)> sink)
-      : loop_(loop), sink_(std::move(sink)) {}
-  ~Pacer() {
-    if (timer_) loop_.cancel(timer_);
-  }
-  void setByteUs(std::int64_t us) { byteUs_ = us; }
-
-  void push(const std::string& bytes) {
-    if (byteUs_ <= 0 && queue_.empty()) {
-      sink_(bytes);
-      return;
-    }
-    const std::int64_t now = loop_.monotonicMs() * 1000;
-    std::int64_t at = std::max(now, freeUs_);
-    for (char c : bytes) {
-      at += std::max<std::int64_t>(byteUs_, 0);
-      queue_.emplace_back(at, c);
-    }
-    freeUs_ = at;
-    arm();
-  }
-
- private:
-  void arm() {
-    if (timer_ || queue_.empty()) return;
-    const std::int64_t waitUs = queue_.front().first - loop_.monotonicMs() * 1000;
-    const std::int64_t ms = waitUs <= 0 ? 0 : std::max<std::int64_t>(1, (waitUs + 999) / 1000);
-    timer_ = loop_.schedule(ms, [this] {
-      timer_ = 0;
-      release();
-    });
-  }
-  void release() {
-    const std::int64_t now = loop_.monotonicMs() * 1000;
-    std::string due;
-    while (!queue_.empty() && queue_.front().first <= now) {
-      due += queue_.front().second;
-      queue_.pop_front();
-    }
-    if (!due.empty()) sink_(due);
-    arm();
-  }
-
-  platform::EventLoop& loop_;
-  std::function<void(const std::string&)> sink_;
-  std::int64_t byteUs_ = 0, freeUs_ = 0;
-  std::deque<std::pair<std::int64_t, char>> queue_;
-  platform::TaskId timer_ = 0;
-};
-
 namespace {
 
 constexpr std::size_t kMaxBacklog = 64 * 1024;
@@ -80,9 +28,97 @@ std::string Errno(const char* what) { return std::string(what) + ": " + std::str
 
 }  // namespace
 
+// Holds bytes back until the line would have carried them: each byte takes byteNs after the
+// one before it, and after the moment it was handed over. What is handed over at once (a
+// request, a reply) goes on whole when its last byte would have arrived, as a receiver's
+// buffer passes on a frame: no byte early, the last one on time. Times are the kernel's
+// monotonic clock in nanoseconds and the wake-up is a timer descriptor, so that nothing waits
+// for the next whole millisecond.
+class PtyHost::Pacer {
+ public:
+  Pacer(platform::EventLoop& loop, std::function<void(const std::string&)> sink)
+      : loop_(loop), sink_(std::move(sink)),
+        timer_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
+    if (timer_ < 0) throw platform::PortError(Errno("timerfd_create"));
+    watch_ = loop_.watchReadable(timer_, [this] { release(); });
+  }
+  ~Pacer() {
+    loop_.cancel(watch_);
+    ::close(timer_);
+  }
+  void setByteNs(std::int64_t ns) { byteNs_ = ns; }
+
+  void push(const std::string& bytes) {
+    if (byteNs_ <= 0 && held_.empty()) {
+      sink_(bytes);
+      return;
+    }
+    freeNs_ = std::max(NowNs(), freeNs_) + byteNs_ * static_cast<std::int64_t>(bytes.size());
+    held_.push_back({freeNs_, bytes});
+    if (held_.size() == 1) arm();
+  }
+
+ private:
+  struct Block {
+    std::int64_t dueNs;  // when its last byte has crossed the line
+    std::string bytes;
+  };
+
+  static std::int64_t NowNs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+  }
+  // The timer set to the first held block's due time; disarmed when nothing is held.
+  void arm() {
+    itimerspec due{};
+    if (!held_.empty()) {
+      const std::int64_t ns = held_.front().dueNs;
+      due.it_value = {static_cast<time_t>(ns / 1000000000LL), static_cast<long>(ns % 1000000000LL)};
+    }
+    timerfd_settime(timer_, TFD_TIMER_ABSTIME, &due, nullptr);
+  }
+  void release() {
+    std::uint64_t expirations;
+    [[maybe_unused]] const ssize_t n = ::read(timer_, &expirations, sizeof expirations);
+    const std::int64_t now = NowNs();
+    std::string due;
+    while (!held_.empty() && held_.front().dueNs <= now) {
+      due += held_.front().bytes;
+      held_.pop_front();
+    }
+    if (!due.empty()) sink_(due);
+    arm();
+  }
+
+  platform::EventLoop& loop_;
+  std::function<void(const std::string&)> sink_;
+  const int timer_;
+  platform::TaskId watch_ = 0;
+  std::int64_t byteNs_ = 0, freeNs_ = 0;
+  std::deque<Block> held_;
+};
+
 PtyHost::PtyHost(platform::EventLoop& loop, const SimOptions& options)
     : loop_(loop), meter_(std::make_unique<Meter>(loop, options)) {
   if (!options.memoryFile.empty()) meter_->setMemory(LoadMemoryFile(options.memoryFile));
+
+  // Wired before the terminal is made, so that a pacer that cannot be made leaves nothing
+  // open. The pacers' timers are due to the nanosecond; the kernel's default slack for this
+  // thread (50 us) would hold every request and every reply that much longer than the line.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+  out_ = std::make_unique<Pacer>(loop, [this](const std::string& b) { writeMaster(b); });
+  if (options.modem) {
+    modem_ = std::make_unique<Modem>(loop, options.modemOptions);
+    in_ = std::make_unique<Pacer>(loop, [this](const std::string& b) { modem_->receive(b); });
+    modem_->send = [this](const std::string& b) { out_->push(b); };
+    modem_->toMeter = [this](const std::string& b) { meter_->receive(b); };
+    meter_->send = [this](const std::string& b) { modem_->fromMeter(b); };
+  } else {
+    in_ = std::make_unique<Pacer>(loop, [this](const std::string& b) { meter_->receive(b); });
+    meter_->send = [this](const std::string& b) { out_->push(b); };
+  }
+  setBaud(options.baud);
 
   master_ = posix_openpt(O_RDWR | O_NOCTTY);
   if (master_ < 0) throw platform::PortError(Errno("posix_openpt"));
@@ -109,18 +145,6 @@ PtyHost::PtyHost(platform::EventLoop& loop, const SimOptions& options)
   const int flags = fcntl(master_, F_GETFL);
   if (flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) fail("fcntl");
 
-  out_ = std::make_unique<Pacer>(loop, [this](const std::string& b) { writeMaster(b); });
-  if (options.modem) {
-    modem_ = std::make_unique<Modem>(loop, options.modemOptions);
-    in_ = std::make_unique<Pacer>(loop, [this](const std::string& b) { modem_->receive(b); });
-    modem_->send = [this](const std::string& b) { out_->push(b); };
-    modem_->toMeter = [this](const std::string& b) { meter_->receive(b); };
-    meter_->send = [this](const std::string& b) { modem_->fromMeter(b); };
-  } else {
-    in_ = std::make_unique<Pacer>(loop, [this](const std::string& b) { meter_->receive(b); });
-    meter_->send = [this](const std::string& b) { out_->push(b); };
-  }
-  setBaud(options.baud);
   watch_ = loop_.watchReadable(master_, [this] { onReadable(); });
 
   // Opens and closes of the slave by programs (ours is done by now): replies go out only
@@ -176,9 +200,10 @@ PtyHost::~PtyHost() {
 
 void PtyHost::setBaud(int baud) {
   baud_ = baud > 0 ? baud : 0;
-  const std::int64_t us = baud_ > 0 ? 10 * 1000000LL / baud_ : 0;
-  in_->setByteUs(us);
-  out_->setByteUs(us);
+  // 10 bits a byte, rounded up to the nanosecond: never a byte early.
+  const std::int64_t ns = baud_ > 0 ? (10 * 1000000000LL + baud_ - 1) / baud_ : 0;
+  in_->setByteNs(ns);
+  out_->setByteNs(ns);
 }
 
 void PtyHost::onReadable() {

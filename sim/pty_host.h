@@ -4,7 +4,8 @@
 // feeds what arrives to the meter and writes its replies back. With a baud rate the host
 // paces both directions as the line would (10 bits per byte): request bytes reach the meter
 // no earlier than they would have crossed the line, reply bytes leave no earlier than the
-// line would carry them. Nothing spins: every wait is a descriptor watch or a scheduled call.
+// line would carry them, each request and each reply whole at the moment its last byte would
+// have arrived. Nothing spins: every wait is a descriptor watch or a scheduled call.
 // As with a real port, what the meter sent while no program had the terminal open is gone
 // when a program opens it.
 #include <memory>
