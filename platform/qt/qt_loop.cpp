@@ -2,16 +2,28 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QTimer>
+#include <QTimerEvent>
 
 #include "platform/clock.h"
 
 namespace platform {
 
-QtLoop::QtLoop() { clock_.start(); }
+// A scheduled call is a timer of this one object: starting and killing a timer allocates no
+// object and posts no event, which matters when a call is scheduled and cancelled per record.
+class QtLoop::Timers : public QObject {
+ public:
+  explicit Timers(QtLoop& loop) : loop_(loop) {}
+
+ protected:
+  void timerEvent(QTimerEvent* e) override { loop_.fire(e->timerId()); }
+
+ private:
+  QtLoop& loop_;
+};
+
+QtLoop::QtLoop() : timers_(std::make_unique<Timers>(*this)) { clock_.start(); }
 
 QtLoop::~QtLoop() {
-  for (auto& [id, t] : timers_) delete t;
   for (auto& [id, n] : watches_) delete n;
 }
 
@@ -19,26 +31,29 @@ double QtLoop::now() const { return SystemNow(); }
 
 TaskId QtLoop::schedule(std::int64_t delayMs, Handler h) {
   const TaskId id = nextId_++;
-  auto* timer = new QTimer(&owner_);
-  timer->setSingleShot(true);
-  timer->setTimerType(Qt::PreciseTimer);
-  QObject::connect(timer, &QTimer::timeout, &owner_, [this, id, h = std::move(h)] {
-    auto it = timers_.find(id);
-    if (it == timers_.end()) return;
-    it->second->deleteLater();
-    timers_.erase(it);
-    h();
-  });
-  timers_.emplace(id, timer);
-  timer->start(static_cast<int>(delayMs > 0 ? delayMs : 0));
+  const int timer = timers_->startTimer(static_cast<int>(delayMs > 0 ? delayMs : 0),
+                                        Qt::PreciseTimer);
+  tasks_.emplace(id, Task{timer, std::move(h)});
+  taskOfTimer_.emplace(timer, id);
   return id;
 }
 
+void QtLoop::fire(int timer) {
+  const auto byTimer = taskOfTimer_.find(timer);
+  if (byTimer == taskOfTimer_.end()) return;
+  const auto task = tasks_.find(byTimer->second);
+  const Handler h = std::move(task->second.handler);
+  timers_->killTimer(timer);
+  taskOfTimer_.erase(byTimer);
+  tasks_.erase(task);
+  h();
+}
+
 void QtLoop::cancel(TaskId id) {
-  if (auto it = timers_.find(id); it != timers_.end()) {
-    it->second->stop();
-    it->second->deleteLater();
-    timers_.erase(it);
+  if (auto it = tasks_.find(id); it != tasks_.end()) {
+    timers_->killTimer(it->second.timer);
+    taskOfTimer_.erase(it->second.timer);
+    tasks_.erase(it);
   }
   if (auto it = watches_.find(id); it != watches_.end()) {
     it->second->setEnabled(false);

@@ -4,10 +4,10 @@
 #include <QObject>
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 #include "platform/event_loop.h"
 
-class QTimer;
 class QSocketNotifier;
 
 namespace platform {
@@ -25,9 +25,18 @@ class QtLoop : public EventLoop {
   void quit(int exitCode) override;
 
  private:
+  class Timers;
+  struct Task {
+    int timer;  // Qt's id of the timer
+    Handler handler;
+  };
+  void fire(int timer);
+
   QElapsedTimer clock_;
   TaskId nextId_ = 1;
-  std::map<TaskId, QTimer*> timers_;
+  std::unique_ptr<Timers> timers_;
+  std::unordered_map<TaskId, Task> tasks_;
+  std::unordered_map<int, TaskId> taskOfTimer_;
   std::map<TaskId, QSocketNotifier*> watches_;
   QObject owner_;
 };
