@@ -1,6 +1,9 @@
 #include "platform/qt/qt_serial.h"
 
+#include <unistd.h>
+
 #include <QSerialPort>
+#include <cerrno>
 
 #include "platform/errors.h"
 
@@ -73,14 +76,32 @@ class QtSerialDevice : public SerialDevice {
   std::string readAll() override { return port_.readAll().toStdString(); }
   void write(std::string_view bytes) override {
     if (!port_.isOpen()) throw PortError("Порт " + path_ + " закрыт");
-    const auto n = port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    const std::string_view rest = bytes.substr(WriteToDriver(bytes));
+    if (rest.empty()) return;
+    const auto n = port_.write(rest.data(), static_cast<qint64>(rest.size()));
     port_.flush();  // out now, not at the next turn of the event loop
-    if (n != static_cast<qint64>(bytes.size()))
+    if (n != static_cast<qint64>(rest.size()))
       throw PortError("Ошибка записи в порт " + path_ + ": " + port_.errorString().toStdString());
   }
 
  private:
   bool IsPseudoTerminal() const { return path_.rfind("/dev/pts/", 0) == 0; }
+
+  // Hands the bytes straight to the driver when nothing of Qt's waits before them, and says how
+  // many it took. Through Qt's write buffer every request would turn the port's write watch on
+  // and off again: two more turns of the event loop per request. What the driver does not take
+  // now, and any failure, is left to the buffered write, which waits or reports as it does.
+  std::size_t WriteToDriver(std::string_view bytes) {
+    if (port_.bytesToWrite() > 0) return 0;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(port_.handle(), bytes.data() + done, bytes.size() - done);
+      if (n > 0) done += static_cast<std::size_t>(n);
+      else if (n < 0 && errno == EINTR) continue;
+      else break;
+    }
+    return done;
+  }
   std::string path_;
   QSerialPort port_;
 };
