@@ -1,5 +1,6 @@
 // A ">" reply of a value request as linkmon reads it, from arbitrary bytes: the value text, the
 // number with the decimal comma, the point code, and the display text of any number.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
