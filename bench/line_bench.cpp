@@ -297,13 +297,13 @@ Outcome ExportCheck(const Options& o) {
   return {Fixed(ms, 2, "ms"), "< 20 ms", ms < 20};
 }
 
-Outcome WindowCheck(const Options& o, int runs) {
+Outcome WindowCheck(const Options& o, const std::string& program, int runs) {
   // The first flush of the top-level window to the (offscreen) screen, as Qt's painting log
   // reports it, from the moment the program was started.
   std::vector<double> shown;
   DataDir data;
   for (int i = 0; i < runs; ++i) {
-    Child c({o.bin + "/arcread"},
+    Child c({o.bin + "/" + program},
             {"QT_QPA_PLATFORM=offscreen", "QT_LOGGING_RULES=qt.widgets.painting.info=true",
              "QT_MESSAGE_PATTERN=%{message}", "TM517_HOME=" + data.path()});
     const double at = c.AwaitLine(1, "Flushing top level", 10);
@@ -421,11 +421,14 @@ int main(int argc, char** argv) {
   std::printf("\n");
   PrintReads(results);
   std::fflush(stdout);
-  PrintChecks({Checked("export of a full store (median of 5)", [&] { return ExportCheck(o); }),
-               Checked("arcread window shown after exec (offscreen)",
-                       [&] { return WindowCheck(o, o.repeat); }),
-               Checked("idle: arcread window, Start pressed, 5 s",
-                       [&] { return IdleCheck(o, 5); })});
+  std::vector<Check> checks{
+      Checked("export of a full store (median of 5)", [&] { return ExportCheck(o); })};
+  for (const char* program : {"arcread", "arcgsm", "linkmon"})
+    checks.push_back(Checked(std::string(program) + " window shown after exec (offscreen)",
+                             [&] { return WindowCheck(o, program, o.repeat); }));
+  checks.push_back(
+      Checked("idle: arcread window, Start pressed, 5 s", [&] { return IdleCheck(o, 5); }));
+  PrintChecks(checks);
   std::printf("\nload average at the end: %s\n", LoadAverage().c_str());
   return 0;
 }
