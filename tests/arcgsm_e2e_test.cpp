@@ -157,6 +157,6 @@ TEST_F(ArcgsmTest, TheWindowShowsItsControls) {
     EXPECT_FALSE(window.widgetOf(*hidden)->isVisible()) << hidden->Name;
 
   QDir().mkpath(TM_ARTIFACTS_DIR);
-  EXPECT_TRUE(platform::SaveWindowPicture(window.widget(), TM_ARTIFACTS_DIR "/arcgsm.png"));
+  EXPECT_TRUE(platform::SaveWindowPicture(window, TM_ARTIFACTS_DIR "/arcgsm.png"));
   std::filesystem::remove_all(data);
 }

@@ -88,10 +88,10 @@ TEST(ArcreadWindow, ShowsEveryControlAndRunsStartAndStop) {
   form.Gauge1->Progress = 6400;
   QApplication::processEvents();
   std::filesystem::create_directories(TM_ARTIFACTS_DIR);
-  EXPECT_TRUE(SaveWindowPicture(window.widget(), std::string(TM_ARTIFACTS_DIR) + "/arcread.png"));
+  EXPECT_TRUE(SaveWindowPicture(window, std::string(TM_ARTIFACTS_DIR) + "/arcread.png"));
 
   qobject_cast<QAbstractButton*>(window.widgetOf(*form.Button3))->click();
-  QApplication::processEvents();
+  window.flush();
   EXPECT_TRUE(start->isEnabled());
   std::filesystem::remove_all(dir);
 }

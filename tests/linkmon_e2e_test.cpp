@@ -127,5 +127,5 @@ TEST_F(LinkmonTest, TheWindowShowsItsControls) {
   EXPECT_TRUE(counter->isVisible());
 
   QDir().mkpath(TM_ARTIFACTS_DIR);
-  EXPECT_TRUE(platform::SaveWindowPicture(window.widget(), TM_ARTIFACTS_DIR "/linkmon.png"));
+  EXPECT_TRUE(platform::SaveWindowPicture(window, TM_ARTIFACTS_DIR "/linkmon.png"));
 }

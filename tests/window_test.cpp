@@ -279,6 +279,7 @@ TEST_F(WindowTest, HiddenControlsAreNeverShown) {
   form.Button3->SetBounds(10, 10, 100, 25);
   form.CheckBox1->Checked = true;
   form.Button2->Enabled = true;
+  window->flush();
   QCoreApplication::processEvents();
   expectHidden("changes to other controls");
 
@@ -288,6 +289,7 @@ TEST_F(WindowTest, HiddenControlsAreNeverShown) {
   expectHidden("showing the window again");
 
   form.Button3->Visible = true;
+  window->flush();
   EXPECT_TRUE(window->widgetOf(*form.Button3)->isVisible());
 }
 
@@ -297,6 +299,7 @@ TEST_F(WindowTest, ModelChangesReachTheWidgets) {
 
   form.Button1->Caption = "Пуск";
   form.Button1->Enabled = false;
+  window->flush();  // the second change of a frame waits for its end
   EXPECT_EQ(shown<QPushButton>(form.Button1)->text(), QString("Пуск"));
   EXPECT_FALSE(shown<QPushButton>(form.Button1)->isEnabled());
 
@@ -306,9 +309,11 @@ TEST_F(WindowTest, ModelChangesReachTheWidgets) {
   EXPECT_EQ(gauge->text(), QString("54%"));
   form.Gauge1->MaxValue = 12800;
   form.Gauge1->Progress = 12800;
+  window->flush();
   EXPECT_EQ(gauge->text(), QString("100%"));
 
   for (int i = 0; i < 40; ++i) form.Memo1->Lines.Add("Строка " + std::to_string(i));
+  window->flush();
   auto* memo = shown<QPlainTextEdit>(form.Memo1);
   EXPECT_EQ(memo->document()->blockCount(), 42);
   EXPECT_EQ(memo->document()->lastBlock().text(), QString("Строка 39"));
@@ -324,11 +329,13 @@ TEST_F(WindowTest, ModelChangesReachTheWidgets) {
   form.ComboBox1->Items = {"1", "2", "3"};
   form.ComboBox1->ItemIndex = 1;
   form.ComboBox1->Text = "2";
+  window->flush();
   EXPECT_EQ(combo->count(), 3);
   EXPECT_EQ(combo->itemText(2), QString("3"));
   EXPECT_EQ(combo->currentIndex(), 1);
   EXPECT_EQ(combo->currentText(), QString("2"));
   form.ComboBox1->Text = "COM7";  // a text of no item
+  window->flush();
   EXPECT_EQ(combo->currentText(), QString("COM7"));
 
   form.Edit1->Text = "2009_08_15_12_00";
@@ -348,6 +355,32 @@ TEST_F(WindowTest, ModelChangesReachTheWidgets) {
   EXPECT_EQ(lamp->grab().toImage().pixelColor(centre), QColor(Qt::red));
   form.Lamp->Brush = colors::Lime;
   EXPECT_EQ(lamp->grab().toImage().pixelColor(centre), QColor(Qt::green));
+}
+
+// A read changes the gauge and the status text with every record: the first change is shown at
+// once, those that follow within the frame only at its end, with what the control holds then.
+TEST_F(WindowTest, ChangesWithinAFrameAreShownTogetherAtItsEnd) {
+  auto* gauge = shown<QProgressBar>(form.Gauge1);
+  const auto panels = window->widgetOf(*form.StatusBar1)->findChildren<QLabel*>();
+  ASSERT_EQ(panels.size(), 2);
+  form.Gauge1->Progress = 1;
+  form.StatusBar1->Panels[0] = "Запрос";
+  EXPECT_EQ(gauge->value(), 1);
+  EXPECT_EQ(panels[0]->text(), QString("Запрос"));
+
+  for (int record = 2; record <= 9; ++record) {
+    form.StatusBar1->Panels[0] = "Запрос";
+    form.StatusBar1->Panels[0] = "Получено";
+    form.Gauge1->Progress = record;
+  }
+  EXPECT_EQ(gauge->value(), 1);
+  EXPECT_EQ(panels[0]->text(), QString("Запрос"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return gauge->value() == 9; }, 1000));
+  EXPECT_EQ(panels[0]->text(), QString("Получено"));
+
+  form.Gauge1->Progress = 10;
+  EXPECT_EQ(gauge->value(), 9) << "shown at the end of the frame, so this is within the next";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return gauge->value() == 10; }, 1000));
 }
 
 TEST_F(WindowTest, OperatorActionsReachTheModel) {
@@ -384,6 +417,7 @@ TEST_F(WindowTest, OperatorActionsReachTheModel) {
   QTest::mouseClick(shown<QRadioButton>(form.RadioButton1), Qt::LeftButton);
   EXPECT_TRUE(form.RadioButton1->Checked);
   EXPECT_FALSE(form.RadioButton2->Checked);
+  window->flush();
   EXPECT_FALSE(shown<QRadioButton>(form.RadioButton2)->isChecked());
   QTest::mouseClick(shown<QRadioButton>(form.RadioButton1), Qt::LeftButton);
   EXPECT_TRUE(shown<QRadioButton>(form.RadioButton1)->isChecked()) << "a second click keeps it";
@@ -486,14 +520,14 @@ TEST_F(WindowTest, SavesAPictureOfTheWindow) {
   const std::filesystem::path dir = TM_ARTIFACTS_DIR;
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "window_demo.png").string();
-  ASSERT_TRUE(SaveWindowPicture(window->widget(), path));
+  ASSERT_TRUE(SaveWindowPicture(*window, path));
 
   std::ifstream file(path, std::ios::binary);
   char signature[8] = {};
   file.read(signature, sizeof signature);
   EXPECT_EQ(std::string(signature, 8), std::string("\x89PNG\r\n\x1a\n", 8));
   EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(540, 364));
-  EXPECT_FALSE(SaveWindowPicture(window->widget(), (dir / "no such folder" / "x.png").string()));
+  EXPECT_FALSE(SaveWindowPicture(*window, (dir / "no such folder" / "x.png").string()));
 }
 
 TEST_F(WindowTest, AClosedWindowLeavesTheFormUsable) {

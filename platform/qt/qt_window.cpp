@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <array>
@@ -245,6 +247,9 @@ class StatusBarWidget : public QWidget {
 
 }  // namespace
 
+// The shortest time between two showings of a control's changes.
+constexpr int kFrameMs = 40;
+
 // The widget of one control, kept in step with it.
 class QtWindow::View {
  public:
@@ -268,6 +273,9 @@ class QtWindow::View {
     widget_->setVisible(control_.Visible);
     syncing_ = wasSyncing;
   }
+
+  bool inFrame = false;  // a change was shown in the running frame
+  bool waiting = false;  // a change waits for the end of the frame
 
  protected:
   // Shows the control's kind-specific properties in the widget.
@@ -631,7 +639,11 @@ bool IsPopup(const QWindow* window) {
 
 }  // namespace
 
-QtWindow::QtWindow(Form& form) : form_(form), window_(std::make_unique<ClientArea>(form)) {
+QtWindow::QtWindow(Form& form)
+    : form_(form), window_(std::make_unique<ClientArea>(form)), frameEnd_(new QTimer(window_.get())) {
+  frameEnd_->setSingleShot(true);
+  frameEnd_->setInterval(kFrameMs);
+  QObject::connect(frameEnd_, &QTimer::timeout, window_.get(), [this] { endFrame(); });
   window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint);
@@ -642,7 +654,7 @@ QtWindow::QtWindow(Form& form) : form_(form), window_(std::make_unique<ClientAre
     QWidget* parent = control->Parent ? widgetOf(*control->Parent) : window_.get();
     auto view = MakeView(*control, form, parent);
     viewOf_[control.get()] = view.get();
-    control->OnChanged = [v = view.get()](Control&) { v->sync(); };
+    control->OnChanged = [this, v = view.get()](Control&) { changed(*v); };
     view->sync();
     views_.push_back(std::move(view));
   }
@@ -668,6 +680,33 @@ void QtWindow::show() {
   window_->activateWindow();
 }
 
+void QtWindow::changed(View& view) {
+  if (view.inFrame) {
+    view.waiting = true;
+    return;
+  }
+  view.sync();
+  view.inFrame = true;
+  framed_.push_back(&view);
+  if (!frameEnd_->isActive()) frameEnd_->start();
+}
+
+// The controls that changed again within the frame are shown and go on into the next one;
+// the others leave it.
+void QtWindow::endFrame() {
+  std::erase_if(framed_, [](View* view) {
+    view->inFrame = std::exchange(view->waiting, false);
+    if (view->inFrame) view->sync();
+    return !view->inFrame;
+  });
+  if (!framed_.empty()) frameEnd_->start();
+}
+
+void QtWindow::flush() {
+  for (View* view : framed_)
+    if (std::exchange(view->waiting, false)) view->sync();
+}
+
 QWidget* QtWindow::widgetOf(const Control& control) const {
   const auto it = viewOf_.find(&control);
   return it != viewOf_.end() ? it->second->widget() : nullptr;
@@ -688,8 +727,9 @@ void QtWindow::watchDeactivation() {
                    });
 }
 
-bool SaveWindowPicture(QWidget& window, const std::string& pngPath) {
-  return window.grab().save(ToQString(pngPath), "PNG");
+bool SaveWindowPicture(QtWindow& window, const std::string& pngPath) {
+  window.flush();
+  return window.widget().grab().save(ToQString(pngPath), "PNG");
 }
 
 }  // namespace platform
