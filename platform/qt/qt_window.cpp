@@ -640,7 +640,9 @@ bool IsPopup(const QWindow* window) {
 }  // namespace
 
 QtWindow::QtWindow(Form& form)
-    : form_(form), window_(std::make_unique<ClientArea>(form)), frameEnd_(new QTimer(window_.get())) {
+    : form_(form),
+      window_(std::make_unique<ClientArea>(form)),
+      frameEnd_(new QTimer(window_.get())) {
   frameEnd_->setSingleShot(true);
   frameEnd_->setInterval(kFrameMs);
   QObject::connect(frameEnd_, &QTimer::timeout, window_.get(), [this] { endFrame(); });
