@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -247,7 +246,7 @@ class StatusBarWidget : public QWidget {
 
 }  // namespace
 
-// The shortest time between two showings of a control's changes.
+// A frame: further changes of a control shown within it wait for its end, to be shown together.
 constexpr int kFrameMs = 40;
 
 // The widget of one control, kept in step with it.
